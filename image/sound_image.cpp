@@ -1,0 +1,85 @@
+#include "image/sound_image.h"
+
+#include <cerrno>
+#include <cstdio>
+
+namespace {
+
+struct SwitchBit {
+  std::size_t offset;
+  std::uint8_t mask;
+};
+
+// Indexed by Switch. LimitEndFlag is bit 3, not bit 2: bit 2 and bits 4 to 7
+// of ModeFlags belong to the programs that play the data and stay untouched.
+constexpr SwitchBit kSwitchBits[] = {
+    {SettingsBlock::TimerFlags, 0x01},  // TimerA
+    {SettingsBlock::TimerFlags, 0x02},  // TimerB
+    {SettingsBlock::ModeFlags, 0x01},   // FadeoutDriverMode
+    {SettingsBlock::ModeFlags, 0x02},   // GraphicECMode2203
+    {SettingsBlock::ModeFlags, 0x08},   // LimitEndFlag
+};
+
+const SwitchBit& bitOf(Switch which) {
+  return kSwitchBits[static_cast<std::size_t>(which)];
+}
+
+}  // namespace
+
+bool SoundImage::isOn(Switch which) const {
+  const SwitchBit& bit = bitOf(which);
+  return (bytes[bit.offset] & bit.mask) != 0;
+}
+
+void SoundImage::toggle(Switch which) {
+  const SwitchBit& bit = bitOf(which);
+  bytes[bit.offset] ^= bit.mask;
+}
+
+std::uint16_t SoundImage::limitTime() const {
+  return static_cast<std::uint16_t>(bytes[SettingsBlock::LimitTime] |
+                                    bytes[SettingsBlock::LimitTime + 1] << 8);
+}
+
+void SoundImage::setLimitTime(std::int32_t n) {
+  // Only the low 16 bits fit the field; larger and negative numbers wrap.
+  const auto low16 = static_cast<std::uint16_t>(static_cast<std::uint32_t>(n));
+  bytes[SettingsBlock::LimitTime] = static_cast<std::uint8_t>(low16 & 0xFF);
+  bytes[SettingsBlock::LimitTime + 1] = static_cast<std::uint8_t>(low16 >> 8);
+}
+
+bool SoundImage::load(const char* path) {
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return false;
+  // Zero first, so the settings of a file too short to hold them read as
+  // off and 0 instead of whatever an earlier load left.
+  bytes.fill(0);
+  const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
+  // A short count is the end of the file or an error; only an error (such as
+  // reading a directory) makes the image unusable.
+  const bool readFailed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (readFailed) return false;
+  length = got;
+  return true;
+}
+
+SaveResult SoundImage::save(const char* path) {
+  bytes[SettingsBlock::SaveMark] = SettingsBlock::SaveMarkValue & 0xFF;
+  bytes[SettingsBlock::SaveMark + 1] = SettingsBlock::SaveMarkValue >> 8;
+
+  // Update in place rather than empty and rewrite: a failure halfway then
+  // leaves the old bytes, and the tail of a file longer than the image is kept.
+  std::FILE* file = std::fopen(path, "r+b");
+  if (file == nullptr && errno == ENOENT) {
+    // The file vanished since the load. Create it, but never empty a file
+    // that appeared in the meantime ("x": fail if it exists).
+    file = std::fopen(path, "wbx");
+  }
+  if (file == nullptr) return SaveResult::OpenFailed;
+
+  bool ok = std::fwrite(bytes.data(), 1, length, file) == length;
+  ok = std::fflush(file) == 0 && ok;
+  ok = std::fclose(file) == 0 && ok;
+  return ok ? SaveResult::Saved : SaveResult::WriteFailed;
+}

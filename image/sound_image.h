@@ -1,0 +1,62 @@
+// The in-memory copy of a YM2608 sound data file and its settings block.
+//
+// Apart from the 7-byte settings block at 0x389..0x38F the file is an opaque
+// run of bytes that is carried through unchanged. Nothing here prints: load
+// and save report what happened and the caller words it for the user.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+/// Offsets of the settings block, from the start of the file. The 16-bit
+/// values are little-endian: low byte first.
+struct SettingsBlock {
+  static constexpr std::size_t TimerFlags = 0x389;  // TimerA, TimerB
+  static constexpr std::size_t LimitTime = 0x38A;   // 0..65535, 2 bytes
+  static constexpr std::size_t ModeFlags = 0x38C;   // the three mode switches
+  // 0x38D belongs to the block but the editor never touches it.
+  static constexpr std::size_t SaveMark = 0x38E;  // 2 bytes, written by every save
+  static constexpr std::uint16_t SaveMarkValue = 0xAA55;
+  /// One past the last byte of the block: a file this long holds all of it.
+  static constexpr std::size_t End = 0x390;
+};
+
+/// The on/off settings, each one bit of TimerFlags or ModeFlags.
+enum class Switch { TimerA, TimerB, FadeoutDriverMode, GraphicECMode2203, LimitEndFlag };
+
+/// How a save ended.
+enum class SaveResult {
+  Saved,       // every byte reached the file
+  OpenFailed,  // the file could not be opened for writing; nothing was written
+  WriteFailed  // writing, flushing or closing failed; the file may hold part of the image
+};
+
+struct SoundImage {
+  /// The image holds at most this many bytes from the start of the file.
+  static constexpr std::size_t Capacity = 0x10000;
+
+  /// The first bytes of the file; after a load every byte past `length` is 0.
+  std::array<std::uint8_t, Capacity> bytes{};
+  /// How many bytes the load delivered; a save writes back exactly this many.
+  std::size_t length = 0;
+
+  /// True when the switch's bit is 1.
+  bool isOn(Switch which) const;
+  /// Flips the switch's bit, leaving the other bits of its byte as they are.
+  void toggle(Switch which);
+  /// The LimitTime field, 0 to 65535.
+  std::uint16_t limitTime() const;
+  /// Stores the low 16 bits of `n` as LimitTime: 70000 stores 4464, -1 stores 65535.
+  void setLimitTime(std::int32_t n);
+
+  /// Reads up to Capacity bytes of the file at `path`, returning false when the
+  /// file cannot be opened or a read fails (the image is then not to be used).
+  /// A short file is no failure: `length` is smaller.
+  bool load(const char* path);
+  /// Stamps the SaveMark, then writes `length` bytes over the start of the
+  /// file at `path` without truncating it, so bytes past `length` (the tail of
+  /// a file longer than Capacity) stay as they are. A file that no longer
+  /// exists is created.
+  SaveResult save(const char* path);
+};

@@ -1,0 +1,49 @@
+// The dialogue's view of standard input and standard output. The program
+// wires these to the real console; tests wire them to memory.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+/// Where typed commands come from.
+class InputSource {
+ public:
+  virtual ~InputSource() = default;
+  /// Reads up to `capacity` bytes into `buffer`, waiting until at least one
+  /// arrives; returns how many, or 0 at the end of input (or on an error).
+  virtual std::size_t read(char* buffer, std::size_t capacity) = 0;
+  /// True when read() would return at once: bytes are waiting, or the input
+  /// has ended. False when it would wait for the user.
+  virtual bool ready() = 0;
+};
+
+/// Where the menu and messages go.
+class OutputSink {
+ public:
+  virtual ~OutputSink() = default;
+  /// Writes all `size` bytes, or as many as the destination takes. Failures
+  /// are the sink's own business: there is nowhere left to report them.
+  virtual void write(const char* data, std::size_t size) = 0;
+};
+
+/// Collects output and hands it to the sink in large blocks, so a long script
+/// costs one write per block rather than one per menu.
+class Writer {
+ public:
+  explicit Writer(OutputSink& sink) : sink_(sink) {}
+  Writer(const Writer&) = delete;
+  Writer& operator=(const Writer&) = delete;
+  ~Writer() { flush(); }
+
+  void put(std::string_view text);
+  /// Writes the number in decimal, without leading zeros.
+  void putNumber(unsigned number);
+  /// Hands everything collected so far to the sink.
+  void flush();
+
+ private:
+  OutputSink& sink_;
+  std::array<char, 16 * 1024> buffer_;
+  std::size_t used_ = 0;
+};

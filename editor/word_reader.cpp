@@ -1,0 +1,61 @@
+#include "editor/word_reader.h"
+
+namespace {
+
+// The C locale's white space, fixed here so that no locale changes what
+// separates two commands.
+bool isSeparator(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+bool isDigit(int c) {
+  return c >= '0' && c <= '9';
+}
+
+// One past the largest magnitude a signed 32-bit number holds (that of
+// -2147483648). Capping there keeps the sum small however many digits come.
+constexpr std::uint64_t kMagnitudeCap = 2147483648u;
+
+}  // namespace
+
+int WordReader::get() {
+  if (pos_ == end_) {
+    if (ended_) return -1;
+    // Only a read that would wait costs a flush; a script piped in whole
+    // runs without flushing per command.
+    if (!input_.ready()) output_.flush();
+    end_ = input_.read(buffer_.data(), buffer_.size());
+    pos_ = 0;
+    if (end_ == 0) {
+      ended_ = true;
+      return -1;
+    }
+  }
+  return static_cast<unsigned char>(buffer_[pos_++]);
+}
+
+bool WordReader::next(std::int32_t& number) {
+  int c = get();
+  while (isSeparator(c)) c = get();
+  if (c == -1) return false;
+
+  bool negative = false;
+  if (c == '+' || c == '-') {
+    negative = c == '-';
+    c = get();
+  }
+  std::uint64_t magnitude = 0;
+  for (; isDigit(c); c = get()) {
+    magnitude = magnitude * 10 + static_cast<unsigned>(c - '0');
+    if (magnitude > kMagnitudeCap) magnitude = kMagnitudeCap;
+  }
+  // The rest of the word does not count, but it is still part of this word.
+  while (c != -1 && !isSeparator(c)) c = get();
+
+  if (negative) {
+    number = static_cast<std::int32_t>(-static_cast<std::int64_t>(magnitude));
+  } else {
+    number = static_cast<std::int32_t>(magnitude < kMagnitudeCap ? magnitude : kMagnitudeCap - 1);
+  }
+  return true;
+}

@@ -1,7 +1,7 @@
 // Writes demo/demo.dat, the sound data file that the quick start opens:
 // 2 KiB of made-up bytes around a settings block with some switches on.
 //
-//   cmake --build build --target make-demo && build/make-demo demo/demo.dat
+//   cmake --build build/release --target make-demo && build/release/make-demo demo/demo.dat
 #include <cstdint>
 #include <cstdio>
 #include <cstring>

@@ -99,7 +99,8 @@ int runEditor(int argc, const char* const argv[], InputSource& input, OutputSink
   for (;;) {
     showMenu(out, image);
     std::int32_t number = 0;
-    // The end of input leaves the file as it is, like command 9.
+    // The end of input, here or at the time prompt, leaves the file as it is,
+    // like command 9.
     if (!words.next(number)) break;
     const Command* command = findCommand(number);
     if (command == nullptr) {
@@ -109,24 +110,19 @@ int runEditor(int argc, const char* const argv[], InputSource& input, OutputSink
     switch (command->action) {
       case Action::Toggle:
         image.toggle(command->which);
-        break;
-      case Action::SetLimitTime: {
+        continue;
+      case Action::SetLimitTime:
         out.put(kTimePrompt);
-        std::int32_t time = 0;
-        if (!words.next(time)) {
-          out.put(kExit);
-          return 0;
-        }
-        image.setLimitTime(time);
-        break;
-      }
+        if (!words.next(number)) break;
+        image.setLimitTime(number);
+        continue;
       case Action::Save:
         out.put(saveMessage(image.save(path)));
         return 0;
       case Action::Exit:
-        out.put(kExit);
-        return 0;
+        break;
     }
+    break;
   }
   out.put(kExit);
   return 0;

@@ -52,6 +52,7 @@ Bytes startFile() {
   return bytes;
 }
 const Shown kStart = {true, false, 300, false, true, false};
+const Shown kTimerAOff = {false, false, 300, false, true, false};
 
 struct Outcome {
   std::string output;
@@ -76,11 +77,6 @@ Bytes saved(Bytes bytes, std::uint8_t timerFlags, std::uint16_t time, std::uint8
   bytes[0x38E] = 0x55;
   bytes[0x38F] = 0xAA;
   return bytes;
-}
-
-Shown with(Shown s, void (*change)(Shown&)) {
-  change(s);
-  return s;
 }
 
 struct Transcript {
@@ -117,11 +113,9 @@ std::vector<Transcript> transcripts() {
            menu({false, true, 300, true, false, false}) +
            menu({false, true, 300, true, false, true}) + "save end!\n",
        saved(start, 0xF2, 300, 0xFD)},
-      {"flipping twice restores", "1 1 8",
-       m0 + menu(with(kStart, [](Shown& s) { s.timerA = false; })) + m0 + "save end!\n",
+      {"flipping twice restores", "1 1 8", m0 + menu(kTimerAOff) + m0 + "save end!\n",
        saved(start, 0xF1, 300, 0xF6)},
-      {"every white space kind", "\t1\r\n1\v\f9",
-       m0 + menu(with(kStart, [](Shown& s) { s.timerA = false; })) + m0 + exitNote, start},
+      {"every white space kind", "\t1\r\n1\v\f9", m0 + menu(kTimerAOff) + m0 + exitNote, start},
       {"3 then a time on one line, then save", "3 120 8",
        m0 + "time ? " + timeMenu(120) + "save end!\n", saved(start, 0xF1, 120, 0xF6)},
       {"the time word is never a command", "3 8 9", m0 + "time ? " + timeMenu(8) + exitNote, start},
@@ -138,14 +132,13 @@ std::vector<Transcript> transcripts() {
       {"words count by their leading number", "+3 007 8x",
        m0 + "time ? " + timeMenu(7) + "save end!\n", saved(start, 0xF1, 7, 0xF6)},
       {"end of input at the menu leaves the file", "1 3 5",
-       m0 + menu(with(kStart, [](Shown& s) { s.timerA = false; })) + "time ? " +
-           menu({false, false, 5, false, true, false}) + exitNote,
+       m0 + menu(kTimerAOff) + "time ? " + menu({false, false, 5, false, true, false}) + exitNote,
        start},
       {"end of input at the time prompt", "3", m0 + "time ? " + exitNote, start},
       {"nothing typed at all", "", m0 + exitNote, start},
       {"a long word is one word", std::string(255, 'x') + "8 9", m0 + unknown + exitNote, start},
-      {"a long number is one word", std::string(300, '0') + "1 9",
-       m0 + menu(with(kStart, [](Shown& s) { s.timerA = false; })) + exitNote, start},
+      {"a long number is one word", std::string(300, '0') + "1 9", m0 + menu(kTimerAOff) + exitNote,
+       start},
   };
 }
 
@@ -217,8 +210,7 @@ TEST(Dialogue, SaveFailuresAreReportedNeverAsSuccess) {
     std::filesystem::create_directory(path);
   };
   Outcome run = runWith({path.c_str()}, {{"1 8", true, toFolder}});
-  EXPECT_EQ(run.output, m0 + menu(with(kStart, [](Shown& s) { s.timerA = false; })) +
-                            "file write open error\n");
+  EXPECT_EQ(run.output, m0 + menu(kTimerAOff) + "file write open error\n");
   EXPECT_EQ(run.status, 0);
 
   if (FILE* full = std::fopen("/dev/full", "r+b")) {
@@ -239,7 +231,7 @@ TEST(Dialogue, PromptIsOnScreenBeforeEveryWait) {
   runEditor(2, args, input, sink);
 
   const std::string m0 = menu(kStart);
-  const std::string m1 = menu(with(kStart, [](Shown& s) { s.limitTime = 120; }));
+  const std::string m1 = menu({true, false, 120, false, true, false});
   EXPECT_EQ(input.seenBeforeWaiting,
             (std::vector<std::string>{m0, m0 + "time ? ", m0 + "time ? " + m1}));
 }

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "image/file_open.h"
+
 namespace {
 
 struct SwitchBit {
@@ -49,7 +51,7 @@ void SoundImage::setLimitTime(std::int32_t n) {
 }
 
 bool SoundImage::load(const char* path) {
-  std::FILE* file = std::fopen(path, "rb");
+  std::FILE* file = openFile(path, OpenMode::Read);
   if (file == nullptr) return false;
   // Zero first, so the settings of a file too short to hold them read as
   // off and 0 instead of whatever an earlier load left.
@@ -70,11 +72,11 @@ SaveResult SoundImage::save(const char* path) {
 
   // Update in place rather than empty and rewrite: a failure halfway then
   // leaves the old bytes, and the tail of a file longer than the image is kept.
-  std::FILE* file = std::fopen(path, "r+b");
+  std::FILE* file = openFile(path, OpenMode::Update);
   if (file == nullptr && errno == ENOENT) {
     // The file vanished since the load. Create it, but never empty a file
-    // that appeared in the meantime ("x": fail if it exists).
-    file = std::fopen(path, "wbx");
+    // that appeared in the meantime.
+    file = openFile(path, OpenMode::CreateNew);
   }
   if (file == nullptr) return SaveResult::OpenFailed;
 

@@ -50,7 +50,7 @@ struct SoundImage {
   /// Stores the low 16 bits of `n` as LimitTime: 70000 stores 4464, -1 stores 65535.
   void setLimitTime(std::int32_t n);
 
-  /// Reads up to Capacity bytes of the file at `path`, returning false when the
+  /// Reads up to Capacity bytes of the file at `path` (UTF-8), returning false when the
   /// file cannot be opened or a read fails (the image is then not to be used).
   /// A short file is no failure: `length` is smaller.
   bool load(const char* path);

@@ -22,7 +22,11 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::path(const std::string& name) const {
-  return (dir_ / name).string();
+  return (dir_ / fsPath(name)).u8string();
+}
+
+fs::path fsPath(const std::string& utf8) {
+  return fs::u8path(utf8);
 }
 
 Bytes sampleBytes(std::size_t size) {
@@ -36,7 +40,7 @@ Bytes sampleBytes(std::size_t size) {
 }
 
 void writeFile(const std::string& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(fsPath(path), std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()),
             static_cast<std::streamsize>(bytes.size()));
   out.close();
@@ -44,7 +48,7 @@ void writeFile(const std::string& path, const Bytes& bytes) {
 }
 
 Bytes readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(fsPath(path), std::ios::binary);
   EXPECT_TRUE(in) << "cannot read " << path;
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

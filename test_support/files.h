@@ -24,6 +24,8 @@ class TempDir {
   std::filesystem::path dir_;
 };
 
+/// The file system's path for a UTF-8 path as the editor takes it.
+std::filesystem::path fsPath(const std::string& utf8);
 /// Bytes that look like sound data: a fixed pseudo-random sequence.
 Bytes sampleBytes(std::size_t size);
 /// Creates or replaces the file; fails the test on error.

@@ -1,0 +1,21 @@
+cmake_minimum_required(VERSION 3.25)
+# Fails unless PROGRAM imports only DLLs that ship with every Windows: the
+# kernel and the system C runtime.
+set(ALLOWED kernel32.dll msvcrt.dll)
+
+execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "${OBJDUMP} could not read ${PROGRAM}")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\r\n]+" imports "${dump}")
+if(NOT imports)
+  message(FATAL_ERROR "no import table found in ${PROGRAM}")
+endif()
+foreach(line IN LISTS imports)
+  string(REPLACE "DLL Name: " "" dll "${line}")
+  string(TOLOWER "${dll}" dll)
+  message(STATUS "imports ${dll}")
+  if(NOT dll IN_LIST ALLOWED)
+    message(FATAL_ERROR "${PROGRAM} needs ${dll}, which a bare Windows may not have")
+  endif()
+endforeach()

@@ -1,0 +1,47 @@
+// Windows: names go to the wide (UTF-16) API, so a name outside the current
+// code page (Japanese, say, on a Western locale) opens all the same.
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include <cerrno>
+#include <string>
+
+#include "image/file_open.h"
+
+namespace {
+
+// False when `utf8` is not valid UTF-8: such a name cannot be on the disk.
+bool widen(const char* utf8, std::wstring& wide) {
+  const int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, nullptr, 0);
+  if (size <= 0) return false;
+  wide.resize(static_cast<std::size_t>(size));
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, wide.data(), size);
+  return true;
+}
+
+}  // namespace
+
+std::FILE* openFile(const char* path, OpenMode mode) {
+  std::wstring name;
+  if (!widen(path, name)) {
+    errno = EINVAL;
+    return nullptr;
+  }
+  switch (mode) {
+    case OpenMode::Read:
+      return _wfopen(name.c_str(), L"rb");
+    case OpenMode::Update:
+      return _wfopen(name.c_str(), L"r+b");
+    case OpenMode::CreateNew:
+      break;
+  }
+  // The system C runtime's fopen has no "x" mode; _O_EXCL does the same.
+  const int fd =
+      _wopen(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+  if (fd < 0) return nullptr;
+  std::FILE* file = _fdopen(fd, "wb");
+  if (file == nullptr) _close(fd);
+  return file;
+}

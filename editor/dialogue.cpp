@@ -82,7 +82,8 @@ std::string_view saveMessage(SaveResult result) {
 
 }  // namespace
 
-int runEditor(int argc, const char* const argv[], InputSource& input, OutputSink& output) {
+int runEditor(int argc, const char* const argv[], InputSource& input, OutputSink& output,
+              FileAccess& files) {
   Writer out(output);
   if (argc != 2) {
     out.put(kUsage);
@@ -90,7 +91,7 @@ int runEditor(int argc, const char* const argv[], InputSource& input, OutputSink
   }
   const char* path = argv[1];
   SoundImage image;
-  if (!image.load(path)) {
+  if (!image.load(path, files)) {
     out.put(kLoadError);
     return 0;
   }
@@ -117,7 +118,7 @@ int runEditor(int argc, const char* const argv[], InputSource& input, OutputSink
         image.setLimitTime(number);
         continue;
       case Action::Save:
-        out.put(saveMessage(image.save(path)));
+        out.put(saveMessage(image.save(path, files)));
         return 0;
       case Action::Exit:
         break;

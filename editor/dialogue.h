@@ -2,9 +2,11 @@
 #pragma once
 
 #include "editor/console.h"
+#include "image/file_access.h"
 
 /// Runs the editor for `argc` and `argv` as the platform passes them (argv[1]
 /// is the sound data file), reading commands from `input` and writing the menu
-/// and messages to `output`. Returns the exit status, which is 0 on every path:
-/// scripts tell the outcome by the message.
-int runEditor(int argc, const char* const argv[], InputSource& input, OutputSink& output);
+/// and messages to `output`, and reaching the file through `files`. Returns the exit status, which
+/// is 0 on every path: scripts tell the outcome by the message.
+int runEditor(int argc, const char* const argv[], InputSource& input, OutputSink& output,
+              FileAccess& files = FileAccess::disk());

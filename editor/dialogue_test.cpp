@@ -198,29 +198,6 @@ TEST(Dialogue, ShortFileShowsZerosAndSavesItsOwnBytesOnly) {
   EXPECT_EQ(readFile(path), original);
 }
 
-TEST(Dialogue, SaveFailuresAreReportedNeverAsSuccess) {
-  TempDir dir;
-  const std::string path = dir.path("song.dat");
-  writeFile(path, startFile());
-  const std::string m0 = menu(kStart);
-
-  // The file is replaced by a folder while the editor waits for the command.
-  auto toFolder = [&] {
-    std::filesystem::remove(path);
-    std::filesystem::create_directory(path);
-  };
-  Outcome run = runWith({path.c_str()}, {{"1 8", true, toFolder}});
-  EXPECT_EQ(run.output, m0 + menu(kTimerAOff) + "file write open error\n");
-  EXPECT_EQ(run.status, 0);
-
-  if (FILE* full = std::fopen("/dev/full", "r+b")) {
-    std::fclose(full);
-    run = runWith({"/dev/full"}, {{"8"}});
-    EXPECT_EQ(run.output, menu({false, false, 0, false, false, false}) + "file write error\n");
-    EXPECT_EQ(run.status, 0);
-  }
-}
-
 TEST(Dialogue, PromptIsOnScreenBeforeEveryWait) {
   TempDir dir;
   const std::string path = dir.path("song.dat");

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "image/file_open.h"
+#include "image/file_access.h"
 
 namespace {
 
@@ -50,38 +50,43 @@ void SoundImage::setLimitTime(std::int32_t n) {
   bytes[SettingsBlock::LimitTime + 1] = static_cast<std::uint8_t>(low16 >> 8);
 }
 
-bool SoundImage::load(const char* path) {
-  std::FILE* file = openFile(path, OpenMode::Read);
+bool SoundImage::load(const char* path, FileAccess& files) {
+  std::FILE* file = files.open(path, OpenMode::Read);
   if (file == nullptr) return false;
   // Zero first, so the settings of a file too short to hold them read as
   // off and 0 instead of whatever an earlier load left.
   bytes.fill(0);
-  const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
-  // A short count is the end of the file or an error; only an error (such as
-  // reading a directory) makes the image unusable.
-  const bool readFailed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (readFailed) return false;
+  std::size_t got = 0;
+  // A short count is the end of the file; only an error (such as reading a
+  // directory, or a disk failing partway) makes the image unusable.
+  const bool ok = files.read(file, bytes.data(), bytes.size(), got);
+  files.close(file);
+  if (!ok) {
+    // Leave no part of a failed read behind for a later save to write.
+    bytes.fill(0);
+    length = 0;
+    return false;
+  }
   length = got;
   return true;
 }
 
-SaveResult SoundImage::save(const char* path) {
+SaveResult SoundImage::save(const char* path, FileAccess& files) {
   bytes[SettingsBlock::SaveMark] = SettingsBlock::SaveMarkValue & 0xFF;
   bytes[SettingsBlock::SaveMark + 1] = SettingsBlock::SaveMarkValue >> 8;
 
   // Update in place rather than empty and rewrite: a failure halfway then
   // leaves the old bytes, and the tail of a file longer than the image is kept.
-  std::FILE* file = openFile(path, OpenMode::Update);
+  std::FILE* file = files.open(path, OpenMode::Update);
   if (file == nullptr && errno == ENOENT) {
     // The file vanished since the load. Create it, but never empty a file
     // that appeared in the meantime.
-    file = openFile(path, OpenMode::CreateNew);
+    file = files.open(path, OpenMode::CreateNew);
   }
   if (file == nullptr) return SaveResult::OpenFailed;
 
-  bool ok = std::fwrite(bytes.data(), 1, length, file) == length;
-  ok = std::fflush(file) == 0 && ok;
-  ok = std::fclose(file) == 0 && ok;
+  bool ok = files.write(file, bytes.data(), length);
+  ok = files.flush(file) && ok;
+  ok = files.close(file) && ok;
   return ok ? SaveResult::Saved : SaveResult::WriteFailed;
 }

@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "image/file_access.h"
+
 /// Offsets of the settings block, from the start of the file. The 16-bit
 /// values are little-endian: low byte first.
 struct SettingsBlock {
@@ -53,10 +55,10 @@ struct SoundImage {
   /// Reads up to Capacity bytes of the file at `path` (UTF-8), returning false when the
   /// file cannot be opened or a read fails (the image is then not to be used).
   /// A short file is no failure: `length` is smaller.
-  bool load(const char* path);
+  bool load(const char* path, FileAccess& files = FileAccess::disk());
   /// Stamps the SaveMark, then writes `length` bytes over the start of the
   /// file at `path` without truncating it, so bytes past `length` (the tail of
   /// a file longer than Capacity) stay as they are. A file that no longer
   /// exists is created.
-  SaveResult save(const char* path);
+  SaveResult save(const char* path, FileAccess& files = FileAccess::disk());
 };

@@ -1,5 +1,5 @@
 // POSIX systems take UTF-8 names as they are.
-#include "image/file_open.h"
+#include "image/file_access.h"
 
 std::FILE* openFile(const char* path, OpenMode mode) {
   switch (mode) {

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <string>
 
-#include "image/file_open.h"
+#include "image/file_access.h"
 
 namespace {
 

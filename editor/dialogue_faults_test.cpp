@@ -1,0 +1,219 @@
+// Every file fault a run can meet: each must end with its one message and
+// status 0, and leave the file holding what the user asked for and nothing
+// else lost or changed.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "editor/dialogue.h"
+#include "test_support/files.h"
+#include "test_support/memory_console.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+enum class Step { None, OpenForReading, Read, Write, Flush, Close };
+
+// The real disk with one step failing, for faults a real file cannot be
+// made to show on demand. A failing read or write moves part of the bytes
+// first, as a disk that fails partway does.
+class FaultyDisk : public FileAccess {
+ public:
+  explicit FaultyDisk(Step failing) : failing_(failing) {}
+
+  std::FILE* open(const char* path, OpenMode mode) override {
+    if (mode == OpenMode::Read && failing_ == Step::OpenForReading) {
+      errno = EACCES;  // what a file without read permission gives
+      return nullptr;
+    }
+    return FileAccess::open(path, mode);
+  }
+  bool read(std::FILE* file, std::uint8_t* buffer, std::size_t size, std::size_t& got) override {
+    if (failing_ != Step::Read) return FileAccess::read(file, buffer, size, got);
+    FileAccess::read(file, buffer, std::min<std::size_t>(size, 600), got);
+    return false;
+  }
+  bool write(std::FILE* file, const std::uint8_t* data, std::size_t size) override {
+    if (failing_ != Step::Write) return FileAccess::write(file, data, size);
+    // Up to the middle of the settings block.
+    FileAccess::write(file, data, std::min<std::size_t>(size, 0x38C));
+    return false;
+  }
+  bool flush(std::FILE* file) override {
+    return FileAccess::flush(file) && failing_ != Step::Flush;
+  }
+  bool close(std::FILE* file) override {
+    return FileAccess::close(file) && failing_ != Step::Close;
+  }
+
+ private:
+  Step failing_;
+};
+
+enum class Start { NoFile, Folder, File, FullDevice };
+
+// What the path holds after the run.
+enum class After {
+  NoFile,
+  Folder,
+  Unchanged,  // the bytes as they were
+  Edited,     // the bytes as they were, with the edits and the mark where the file reaches
+  HalfSaved,  // like Unchanged or Edited byte by byte inside the settings block, Unchanged outside
+  Device      // /dev/full: nothing to compare
+};
+
+constexpr char kEdits[] = "1 3 120 8";
+
+// What kEdits makes of the bytes at the start of a file.
+Bytes edited(Bytes bytes) {
+  const std::pair<std::size_t, std::uint8_t> changes[] = {
+      {0x389, bytes.size() > 0x389 ? bytes[0x389] ^ 0x01 : 0},  // TimerA flipped
+      {0x38A, 120},                                             // LimitTime, low byte first
+      {0x38B, 0},
+      {0x38E, 0x55},  // SaveMark 0xAA55
+      {0x38F, 0xAA}};
+  for (const auto& [offset, value] : changes) {
+    if (offset < bytes.size()) bytes[offset] = value;
+  }
+  return bytes;
+}
+
+Bytes unchanged(const std::string&, Bytes bytes) {
+  return bytes;
+}
+
+struct Fault {
+  const char* name;
+  Start start;
+  std::size_t size;  // of the file at the start
+  Step failing;
+  // Runs while the editor waits for its commands; returns what the file
+  // holds afterwards (the bytes a save must keep).
+  Bytes (*between)(const std::string& path, Bytes onDisk);
+  const char* message;  // the run's last line
+  After after;
+};
+
+const Fault kFaults[] = {
+    {"no such file", Start::NoFile, 0, Step::None, unchanged, "file load error.\n", After::NoFile},
+    {"a folder", Start::Folder, 0, Step::None, unchanged, "file load error.\n", After::Folder},
+    {"no permission to read", Start::File, 2048, Step::OpenForReading, unchanged,
+     "file load error.\n", After::Unchanged},
+    {"read error partway", Start::File, 2048, Step::Read, unchanged, "file load error.\n",
+     After::Unchanged},
+    {"replaced by a folder before the save", Start::File, 2048, Step::None,
+     [](const std::string& path, Bytes) {
+       fs::remove(path);
+       fs::create_directory(path);
+       return Bytes();
+     },
+     "file write open error\n", After::Folder},
+    {"a device that takes no bytes", Start::FullDevice, 0, Step::None, unchanged,
+     "file write error\n", After::Device},
+    {"write fails partway", Start::File, 2048, Step::Write, unchanged, "file write error\n",
+     After::HalfSaved},
+    {"flush fails", Start::File, 2048, Step::Flush, unchanged, "file write error\n",
+     After::HalfSaved},
+    {"close fails", Start::File, 2048, Step::Close, unchanged, "file write error\n",
+     After::HalfSaved},
+    {"vanished before the save", Start::File, 2048, Step::None,
+     [](const std::string& path, Bytes loaded) {
+       fs::remove(path);
+       return loaded;  // created again from the image
+     },
+     "save end!\n", After::Edited},
+    {"grew before the save", Start::File, 2048, Step::None,
+     [](const std::string& path, Bytes onDisk) {
+       onDisk.insert(onDisk.end(), 5000, 0x5A);
+       writeFile(path, onDisk);
+       return onDisk;
+     },
+     "save end!\n", After::Edited},
+    {"1 MiB, past what the image holds", Start::File, 1 << 20, Step::None, unchanged, "save end!\n",
+     After::Edited},
+    {"empty", Start::File, 0, Step::None, unchanged, "save end!\n", After::Edited},
+    {"910 bytes: ends before TimerFlags", Start::File, 910, Step::None, unchanged, "save end!\n",
+     After::Edited},
+    {"911 bytes: ends inside LimitTime", Start::File, 911, Step::None, unchanged, "save end!\n",
+     After::Edited},
+    {"912 bytes: ends before ModeFlags", Start::File, 912, Step::None, unchanged, "save end!\n",
+     After::Edited},
+};
+
+bool endsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+TEST(FileFaults, OneMessageStatusZeroAndNoByteLost) {
+  for (const Fault& f : kFaults) {
+    SCOPED_TRACE(f.name);
+    TempDir dir;
+    std::string path = dir.path("song.dat");
+    Bytes original = sampleBytes(f.size);
+    switch (f.start) {
+      case Start::NoFile:
+        break;
+      case Start::Folder:
+        fs::create_directory(path);
+        break;
+      case Start::File:
+        writeFile(path, original);
+        break;
+      case Start::FullDevice:
+        path = "/dev/full";
+        if (!fs::exists(path)) continue;  // not on this system
+        break;
+    }
+
+    Bytes expected = original;
+    RecordingOutput output;
+    ScriptedInput input({{kEdits, true, [&] { expected = f.between(path, expected); }}});
+    FaultyDisk disk(f.failing);
+    const char* args[] = {"ym2608-settings", path.c_str()};
+    EXPECT_EQ(runEditor(2, args, input, output, disk), 0);
+
+    // The message comes once, straight after the menu or alone.
+    EXPECT_TRUE(output.text == f.message ||
+                endsWith(output.text, std::string("cmd ..") + f.message))
+        << output.text;
+    EXPECT_EQ(output.text.find(f.message), output.text.size() - std::string(f.message).size());
+
+    switch (f.after) {
+      case After::NoFile:
+        EXPECT_FALSE(fs::exists(path));
+        break;
+      case After::Folder:
+        EXPECT_TRUE(fs::is_directory(path));
+        break;
+      case After::Unchanged:
+        EXPECT_EQ(readFile(path), original);
+        break;
+      case After::Edited:
+        EXPECT_EQ(readFile(path), edited(expected));
+        break;
+      case After::HalfSaved: {
+        const Bytes now = readFile(path);
+        const Bytes saved = edited(original);
+        ASSERT_EQ(now.size(), original.size());
+        for (std::size_t i = 0; i < now.size(); ++i) {
+          const bool inBlock = i >= 0x389 && i < 0x390;
+          if (now[i] != original[i] && !(inBlock && now[i] == saved[i])) {
+            ADD_FAILURE() << "byte " << i << " changed";
+            break;
+          }
+        }
+        break;
+      }
+      case After::Device:
+        break;
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,40 @@
+// How loads and saves reach the disk. Names are UTF-8 text on every system,
+// so the editor's logic never sees the platform's own kind of path.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+enum class OpenMode {
+  Read,      // reading only
+  Update,    // reading and writing from the start, keeping the file's length
+  CreateNew  // writing a new file; fails when one exists by that name
+};
+
+/// Opens the file at `path` (UTF-8) in binary mode, returning nullptr on
+/// failure, with errno ENOENT when nothing exists by that name.
+/// One definition a platform: file_access-posix.cpp, file_access-win32.cpp.
+std::FILE* openFile(const char* path, OpenMode mode);
+
+/// The file operations a load and a save make, in the order they make them.
+/// This class is the real disk; a test derives from it to make one step fail
+/// where a real file cannot (a read error partway, a failing flush or close).
+class FileAccess {
+ public:
+  virtual ~FileAccess() = default;
+  /// The real disk, shared by every caller that passes no other.
+  static FileAccess& disk();
+
+  /// openFile().
+  virtual std::FILE* open(const char* path, OpenMode mode);
+  /// Reads up to `size` bytes into `buffer`, setting `got` to how many came;
+  /// returns false on a read error (a short count alone is the file's end).
+  virtual bool read(std::FILE* file, std::uint8_t* buffer, std::size_t size, std::size_t& got);
+  /// Writes all `size` bytes, returning false when not all were taken.
+  virtual bool write(std::FILE* file, const std::uint8_t* data, std::size_t size);
+  /// Hands buffered bytes to the system, returning false on failure.
+  virtual bool flush(std::FILE* file);
+  /// Closes the file (always), returning false when that failed.
+  virtual bool close(std::FILE* file);
+};

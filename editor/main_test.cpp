@@ -126,6 +126,56 @@ TEST(Program, LongScriptRunsToTheEnd) {
   EXPECT_EQ(readFile(demo)[0x389] & 0x03, 0x00);  // TimerA flipped an odd number of times
 }
 
+std::size_t countOf(const std::string& text, const std::string& part) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+// Bytes no command uses, through the real console: NUL and bytes above 0x7F
+// are neither white space nor digits, so they end no word and count as no
+// number; any run of white space only separates.
+TEST(Program, HostileBytesFollowTheWordRules) {
+  const std::string nul(1, '\0');
+  const std::string whitespace = [] {
+    std::string run;
+    for (int i = 0; i < 2 * 1024 * 1024; ++i) run += " \t\r\n\v\f"[i % 6];
+    return run;
+  }();
+  const struct {
+    const char* name;
+    std::string input;
+    std::size_t unknown;                 // "??" answers
+    std::uint8_t timerFlags, modeFlags;  // the demo file's 0x05 and 0x19, after the run
+    const char* message;
+  } cases[] = {
+      {"NUL before a digit", nul + "1 8", 1, 0x05, 0x19, "save end!\n"},
+      {"NUL after a digit", "1" + nul + " 8", 0, 0x04, 0x19, "save end!\n"},
+      {"NUL alone between words", "1 " + nul + " 8", 1, 0x04, 0x19, "save end!\n"},
+      {"a byte above 0x7F",
+       "\xff"
+       "1 \x80 8",
+       2, 0x05, 0x19, "save end!\n"},
+      {"a full-width digit", "\xef\xbc\x91 9", 1, 0x05, 0x19, "exit!\n"},
+      {"12 MiB of white space", "6" + whitespace + "2" + whitespace + "8", 0, 0x07, 0x11,
+       "save end!\n"},
+      {"white space only", whitespace, 0, 0x05, 0x19, "exit!\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    const std::string demo = copyOfDemo(dir);
+    Child editor(EDITOR_BINARY, {demo});
+    editor.type(c.input, true);
+    EXPECT_EQ(editor.finish(), 0);
+    EXPECT_EQ(countOf(editor.output, "??"), c.unknown);
+    EXPECT_TRUE(endsWith(editor.output, std::string("cmd ..") + c.message)) << c.message;
+    const Bytes after = readFile(demo);
+    EXPECT_EQ(after[0x389], c.timerFlags);
+    EXPECT_EQ(after[0x38C], c.modeFlags);
+  }
+}
+
 // A name outside any one code page, with a space: Windows must open it
 // through the wide API whatever the system's locale.
 TEST(Program, EditsAFileWithAJapaneseNameAndASpace) {

@@ -16,7 +16,7 @@ void Writer::put(std::string_view text) {
 
 void Writer::putNumber(unsigned number) {
   char digits[16];
-  const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+  auto* const end = std::to_chars(digits, digits + sizeof digits, number).ptr;
   put(std::string_view(digits, static_cast<std::size_t>(end - digits)));
 }
 

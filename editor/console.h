@@ -44,6 +44,6 @@ class Writer {
 
  private:
   OutputSink& sink_;
-  std::array<char, 16 * 1024> buffer_;
+  std::array<char, std::size_t{16} * 1024> buffer_;
   std::size_t used_ = 0;
 };

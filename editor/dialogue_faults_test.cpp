@@ -83,7 +83,7 @@ Bytes edited(Bytes bytes) {
   return bytes;
 }
 
-Bytes unchanged(const std::string&, Bytes bytes) {
+Bytes unchanged(const std::string& /*path*/, const Bytes& bytes) {
   return bytes;
 }
 
@@ -94,7 +94,7 @@ struct Fault {
   Step failing;
   // Runs while the editor waits for its commands; returns what the file
   // holds afterwards (the bytes a save must keep).
-  Bytes (*between)(const std::string& path, Bytes onDisk);
+  Bytes (*between)(const std::string& path, const Bytes& onDisk);
   const char* message;  // the run's last line
   After after;
 };
@@ -107,7 +107,7 @@ const Fault kFaults[] = {
     {"read error partway", Start::File, 2048, Step::Read, unchanged, "file load error.\n",
      After::Unchanged},
     {"replaced by a folder before the save", Start::File, 2048, Step::None,
-     [](const std::string& path, Bytes) {
+     [](const std::string& path, const Bytes& /*onDisk*/) {
        fs::remove(path);
        fs::create_directory(path);
        return Bytes();
@@ -122,16 +122,17 @@ const Fault kFaults[] = {
     {"close fails", Start::File, 2048, Step::Close, unchanged, "file write error\n",
      After::HalfSaved},
     {"vanished before the save", Start::File, 2048, Step::None,
-     [](const std::string& path, Bytes loaded) {
+     [](const std::string& path, const Bytes& loaded) {
        fs::remove(path);
        return loaded;  // created again from the image
      },
      "save end!\n", After::Edited},
     {"grew before the save", Start::File, 2048, Step::None,
-     [](const std::string& path, Bytes onDisk) {
-       onDisk.insert(onDisk.end(), 5000, 0x5A);
-       writeFile(path, onDisk);
-       return onDisk;
+     [](const std::string& path, const Bytes& onDisk) {
+       Bytes grown = onDisk;
+       grown.insert(grown.end(), 5000, 0x5A);
+       writeFile(path, grown);
+       return grown;
      },
      "save end!\n", After::Edited},
     {"1 MiB, past what the image holds", Start::File, 1 << 20, Step::None, unchanged, "save end!\n",

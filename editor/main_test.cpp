@@ -19,7 +19,7 @@ bool endsWith(const std::string& output, const std::string& line) {
 
 // The bundled demo file, copied so the checkout stays as it is.
 std::string copyOfDemo(const TempDir& dir) {
-  const std::string path = dir.path("demo.dat");
+  std::string path = dir.path("demo.dat");
   std::filesystem::copy_file(DEMO_FILE, fsPath(path));
   return path;
 }

@@ -29,7 +29,7 @@ class WordReader {
 
   InputSource& input_;
   Writer& output_;
-  std::array<char, 16 * 1024> buffer_;
+  std::array<char, std::size_t{16} * 1024> buffer_;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
   bool ended_ = false;

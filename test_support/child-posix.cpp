@@ -1,9 +1,10 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include "test_support/child.h"
 
@@ -17,7 +18,7 @@ struct Child::Impl {
   bool finished = false;
 
   // Reads what is there into `text`; false at the end of the output.
-  bool drain(std::string& text) {
+  bool drain(std::string& text) const {
     char buffer[65536];
     const ssize_t n = read(output, buffer, sizeof buffer);
     if (n <= 0) return false;
@@ -30,7 +31,8 @@ Child::Child(const std::string& program, const std::vector<std::string>& args, b
              const std::string& cwd)
     : impl_(std::make_unique<Impl>()) {
   signal(SIGPIPE, SIG_IGN);  // the child may end before taking all input
-  int in[2], out[2];
+  int in[2];
+  int out[2];
   if (pipe(in) != 0 || pipe(out) != 0) ADD_FAILURE() << "pipe";
   impl_->pid = fork();
   if (impl_->pid == 0) {

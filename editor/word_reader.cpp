@@ -18,20 +18,29 @@ constexpr std::uint64_t kMagnitudeCap = 2147483648u;
 
 }  // namespace
 
+bool WordReader::refill() {
+  if (ended_) return false;
+  // Only a read that would wait costs a flush; a script piped in whole
+  // runs without flushing per command.
+  if (!input_.ready()) output_.flush();
+  end_ = input_.read(buffer_.data(), buffer_.size());
+  pos_ = 0;
+  if (end_ == 0) ended_ = true;
+  return !ended_;
+}
+
 int WordReader::get() {
-  if (pos_ == end_) {
-    if (ended_) return -1;
-    // Only a read that would wait costs a flush; a script piped in whole
-    // runs without flushing per command.
-    if (!input_.ready()) output_.flush();
-    end_ = input_.read(buffer_.data(), buffer_.size());
-    pos_ = 0;
-    if (end_ == 0) {
-      ended_ = true;
-      return -1;
-    }
-  }
+  if (pos_ == end_ && !refill()) return -1;
   return static_cast<unsigned char>(buffer_[pos_++]);
+}
+
+void WordReader::skipRestOfWord() {
+  // A word may be far longer than the buffer: scan it a buffer at a time.
+  do {
+    while (pos_ < end_) {
+      if (isSeparator(static_cast<unsigned char>(buffer_[pos_++]))) return;
+    }
+  } while (refill());
 }
 
 bool WordReader::next(std::int32_t& number) {
@@ -45,12 +54,13 @@ bool WordReader::next(std::int32_t& number) {
     c = get();
   }
   std::uint64_t magnitude = 0;
-  for (; isDigit(c); c = get()) {
+  for (; isDigit(c) && magnitude < kMagnitudeCap; c = get()) {
     magnitude = magnitude * 10 + static_cast<unsigned>(c - '0');
-    if (magnitude > kMagnitudeCap) magnitude = kMagnitudeCap;
   }
-  // The rest of the word does not count, but it is still part of this word.
-  while (c != -1 && !isSeparator(c)) c = get();
+  if (magnitude > kMagnitudeCap) magnitude = kMagnitudeCap;
+  // The rest of the word does not count (more digits would only keep the
+  // number at its cap), but it is still part of this word.
+  if (c != -1 && !isSeparator(c)) skipRestOfWord();
 
   if (negative) {
     number = static_cast<std::int32_t>(-static_cast<std::int64_t>(magnitude));

@@ -24,12 +24,16 @@ class WordReader {
   bool next(std::int32_t& number);
 
  private:
+  /// Reads more input into the buffer; false at the end of input.
+  bool refill();
   /// The next byte of input, or -1 at the end.
   int get();
+  /// Skips to just past the end of the current word.
+  void skipRestOfWord();
 
   InputSource& input_;
   Writer& output_;
-  std::array<char, std::size_t{16} * 1024> buffer_;
+  std::array<char, std::size_t{64} * 1024> buffer_;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
   bool ended_ = false;

@@ -39,7 +39,7 @@ check "1 GiB word: file" "05ffff190055aa" "$(settings "$dir/word.dat")"
 # 2. 10 million commands: TimerA and TimerB flipped 5 million times each
 # (back where they were), then TimerA once more, then save.
 cp "$demo" "$dir/script.dat"
-tail=$({ yes '1 2' | head -n 5000000; printf '1 8'; } |
+tail=$({ awk 'BEGIN { for (i = 0; i < 5000000; i++) print "1 2"; print "1 8" }'; } |
   "$editor" "$dir/script.dat" | tail -c 10 | od -An -c | tr -s ' ')
 check "10 million commands: message" " s a v e e n d ! \n" "$tail"
 check "10 million commands: file" "042c01190055aa" "$(settings "$dir/script.dat")"

@@ -23,7 +23,8 @@ class Child {
   /// input if `end`. Gives up after `limit`.
   void type(const std::string& text, bool end,
             std::chrono::seconds limit = std::chrono::seconds(60));
-  /// Waits until the output seen so far ends with `tail`; false on timeout.
+  /// Waits until the output seen so far ends with `tail`; false after a
+  /// minute without it (generous: a slow machine under wine starts slowly).
   bool awaitTail(const std::string& tail);
   /// Reads the rest of the output and waits for the exit; returns the exit
   /// status, or -1 when the child did not exit by itself (a signal).

@@ -83,7 +83,7 @@ bool Child::awaitTail(const std::string& tail) {
     return output.size() >= tail.size() &&
            output.compare(output.size() - tail.size(), tail.size(), tail) == 0;
   };
-  const auto deadline = Clock::now() + std::chrono::seconds(60);
+  const auto deadline = Clock::now() + patience;
   while (!endsWithTail() && Clock::now() < deadline) {
     pollfd p{impl_->output, POLLIN, 0};
     if (poll(&p, 1, 100) > 0 && !impl_->drain(output)) break;

@@ -147,7 +147,7 @@ bool Child::awaitTail(const std::string& tail) {
     return output.size() >= tail.size() &&
            output.compare(output.size() - tail.size(), tail.size(), tail) == 0;
   };
-  const auto deadline = Clock::now() + std::chrono::seconds(60);
+  const auto deadline = Clock::now() + patience;
   for (impl_->collect(output); !endsWithTail() && Clock::now() < deadline; impl_->collect(output)) {
     Sleep(10);
   }

@@ -10,6 +10,10 @@
 
 class Child {
  public:
+  /// How long a test waits on the child before calling it stuck. Generous:
+  /// a slow machine under wine starts programs slowly.
+  static constexpr std::chrono::seconds patience{60};
+
   /// Starts `program` with `args` (UTF-8) in the folder `cwd` (empty: ours).
   /// `keepOutput` false closes our end of its output at once, as a reader
   /// that went away would.
@@ -22,9 +26,9 @@ class Child {
   /// Feeds `text` to the child while collecting its output, then closes its
   /// input if `end`. Gives up after `limit`.
   void type(const std::string& text, bool end,
-            std::chrono::seconds limit = std::chrono::seconds(60));
-  /// Waits until the output seen so far ends with `tail`; false after a
-  /// minute without it (generous: a slow machine under wine starts slowly).
+            std::chrono::seconds limit = patience);
+  /// Waits until the output seen so far ends with `tail`; false after
+  /// `patience` without it.
   bool awaitTail(const std::string& tail);
   /// Reads the rest of the output and waits for the exit; returns the exit
   /// status, or -1 when the child did not exit by itself (a signal).

@@ -102,7 +102,10 @@ int runEditor(int argc, const char* const argv[], InputSource& input, OutputSink
     std::int32_t number = 0;
     // The end of input, here or at the time prompt, leaves the file as it is,
     // like command 9.
-    if (!words.next(number)) break;
+    if (!words.next(number)) {
+      out.put(kExit);
+      return 0;
+    }
     const Command* command = findCommand(number);
     if (command == nullptr) {
       out.put(kUnknownCommand);
@@ -114,17 +117,18 @@ int runEditor(int argc, const char* const argv[], InputSource& input, OutputSink
         continue;
       case Action::SetLimitTime:
         out.put(kTimePrompt);
-        if (!words.next(number)) break;
+        if (!words.next(number)) {
+          out.put(kExit);
+          return 0;
+        }
         image.setLimitTime(number);
         continue;
       case Action::Save:
         out.put(saveMessage(image.save(path, files)));
         return 0;
       case Action::Exit:
-        break;
+        out.put(kExit);
+        return 0;
     }
-    break;
   }
-  out.put(kExit);
-  return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <iterator>
 
 #include "image/file_access.h"
 
@@ -21,6 +22,9 @@ constexpr SwitchBit kSwitchBits[] = {
     {SettingsBlock::ModeFlags, 0x02},   // GraphicECMode2203
     {SettingsBlock::ModeFlags, 0x08},   // LimitEndFlag
 };
+// A switch added to the enum without a row here would read past the table.
+static_assert(std::size(kSwitchBits) == static_cast<std::size_t>(Switch::LimitEndFlag) + 1,
+              "one row per Switch, in enum order");
 
 const SwitchBit& bitOf(Switch which) {
   return kSwitchBits[static_cast<std::size_t>(which)];

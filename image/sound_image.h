@@ -24,7 +24,8 @@ struct SettingsBlock {
   static constexpr std::size_t End = 0x390;
 };
 
-/// The on/off settings, each one bit of TimerFlags or ModeFlags.
+/// The on/off settings, each one bit of TimerFlags or ModeFlags. A new one
+/// goes last: the switch table checks its size against the last one.
 enum class Switch { TimerA, TimerB, FadeoutDriverMode, GraphicECMode2203, LimitEndFlag };
 
 /// How a save ended.

@@ -26,10 +26,9 @@ class FaultyDisk : public FileAccess {
  public:
   explicit FaultyDisk(Step failing) : failing_(failing) {}
 
-  std::FILE* open(const char* path, OpenMode mode) override {
+  OpenResult open(const char* path, OpenMode mode) override {
     if (mode == OpenMode::Read && failing_ == Step::OpenForReading) {
-      errno = EACCES;  // what a file without read permission gives
-      return nullptr;
+      return {nullptr, EACCES};  // what a file without read permission gives
     }
     return FileAccess::open(path, mode);
   }

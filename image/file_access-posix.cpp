@@ -1,14 +1,26 @@
 // POSIX systems take UTF-8 names as they are.
+#include <cerrno>
+
 #include "image/file_access.h"
 
-std::FILE* openFile(const char* path, OpenMode mode) {
+namespace {
+
+const char* fopenMode(OpenMode mode) {
   switch (mode) {
     case OpenMode::Read:
-      return std::fopen(path, "rb");
+      return "rb";
     case OpenMode::Update:
-      return std::fopen(path, "r+b");
+      return "r+b";
     case OpenMode::CreateNew:
       break;
   }
-  return std::fopen(path, "wbx");
+  return "wbx";
+}
+
+}  // namespace
+
+OpenResult FileAccess::open(const char* path, OpenMode mode) {
+  std::FILE* file = std::fopen(path, fopenMode(mode));
+  if (file == nullptr) return {nullptr, errno};
+  return {file, 0};
 }

@@ -23,25 +23,31 @@ bool widen(const char* utf8, std::wstring& wide) {
 
 }  // namespace
 
-std::FILE* openFile(const char* path, OpenMode mode) {
+OpenResult FileAccess::open(const char* path, OpenMode mode) {
   std::wstring name;
-  if (!widen(path, name)) {
-    errno = EINVAL;
-    return nullptr;
-  }
+  if (!widen(path, name)) return {nullptr, EINVAL};
+  std::FILE* file = nullptr;
   switch (mode) {
     case OpenMode::Read:
-      return _wfopen(name.c_str(), L"rb");
-    case OpenMode::Update:
-      return _wfopen(name.c_str(), L"r+b");
-    case OpenMode::CreateNew:
+      file = _wfopen(name.c_str(), L"rb");
       break;
+    case OpenMode::Update:
+      file = _wfopen(name.c_str(), L"r+b");
+      break;
+    case OpenMode::CreateNew: {
+      // The system C runtime's fopen has no "x" mode; _O_EXCL does the same.
+      const int fd =
+          _wopen(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+      if (fd < 0) return {nullptr, errno};
+      file = _fdopen(fd, "wb");
+      if (file == nullptr) {
+        const int error = errno;
+        _close(fd);
+        return {nullptr, error};
+      }
+      break;
+    }
   }
-  // The system C runtime's fopen has no "x" mode; _O_EXCL does the same.
-  const int fd =
-      _wopen(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-  if (fd < 0) return nullptr;
-  std::FILE* file = _fdopen(fd, "wb");
-  if (file == nullptr) _close(fd);
-  return file;
+  if (file == nullptr) return {nullptr, errno};
+  return {file, 0};
 }

@@ -5,10 +5,6 @@ FileAccess& FileAccess::disk() {
   return real;
 }
 
-std::FILE* FileAccess::open(const char* path, OpenMode mode) {
-  return openFile(path, mode);
-}
-
 bool FileAccess::read(std::FILE* file, std::uint8_t* buffer, std::size_t size, std::size_t& got) {
   got = std::fread(buffer, 1, size, file);
   return std::ferror(file) == 0;

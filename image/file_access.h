@@ -2,6 +2,7 @@
 // so the editor's logic never sees the platform's own kind of path.
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -12,10 +13,14 @@ enum class OpenMode {
   CreateNew  // writing a new file; fails when one exists by that name
 };
 
-/// Opens the file at `path` (UTF-8) in binary mode, returning nullptr on
-/// failure, with errno ENOENT when nothing exists by that name.
-/// One definition a platform: file_access-posix.cpp, file_access-win32.cpp.
-std::FILE* openFile(const char* path, OpenMode mode);
+/// What an open gives: the file, or the reason there is none.
+struct OpenResult {
+  std::FILE* file = nullptr;
+  /// The system's reason (an errno value) when `file` is nullptr; 0 when it opened.
+  int error = 0;
+  /// True when the open failed because nothing exists by that name.
+  bool missing() const { return file == nullptr && error == ENOENT; }
+};
 
 /// The file operations a load and a save make, in the order they make them.
 /// This class is the real disk; a test derives from it to make one step fail
@@ -26,8 +31,10 @@ class FileAccess {
   /// The real disk, shared by every caller that passes no other.
   static FileAccess& disk();
 
-  /// openFile().
-  virtual std::FILE* open(const char* path, OpenMode mode);
+  /// Opens the file at `path` (UTF-8) in binary mode; on failure the result
+  /// holds no file and says why. One definition a platform:
+  /// file_access-posix.cpp, file_access-win32.cpp.
+  virtual OpenResult open(const char* path, OpenMode mode);
   /// Reads up to `size` bytes into `buffer`, setting `got` to how many came;
   /// returns false on a read error (a short count alone is the file's end).
   virtual bool read(std::FILE* file, std::uint8_t* buffer, std::size_t size, std::size_t& got);

@@ -1,6 +1,5 @@
 #include "image/sound_image.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <iterator>
 
@@ -55,7 +54,7 @@ void SoundImage::setLimitTime(std::int32_t n) {
 }
 
 bool SoundImage::load(const char* path, FileAccess& files) {
-  std::FILE* file = files.open(path, OpenMode::Read);
+  std::FILE* file = files.open(path, OpenMode::Read).file;
   if (file == nullptr) return false;
   // Zero first, so the settings of a file too short to hold them read as
   // off and 0 instead of whatever an earlier load left.
@@ -81,12 +80,13 @@ SaveResult SoundImage::save(const char* path, FileAccess& files) {
 
   // Update in place rather than empty and rewrite: a failure halfway then
   // leaves the old bytes, and the tail of a file longer than the image is kept.
-  std::FILE* file = files.open(path, OpenMode::Update);
-  if (file == nullptr && errno == ENOENT) {
+  OpenResult opened = files.open(path, OpenMode::Update);
+  if (opened.missing()) {
     // The file vanished since the load. Create it, but never empty a file
     // that appeared in the meantime.
-    file = files.open(path, OpenMode::CreateNew);
+    opened = files.open(path, OpenMode::CreateNew);
   }
+  std::FILE* file = opened.file;
   if (file == nullptr) return SaveResult::OpenFailed;
 
   bool ok = files.write(file, bytes.data(), length);

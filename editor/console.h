@@ -27,8 +27,9 @@ class OutputSink {
   virtual void write(const char* data, std::size_t size) = 0;
 };
 
-/// Collects output and hands it to the sink in large blocks, so a long script
-/// costs one write per block rather than one per menu.
+/// Buffers output: collects it and hands it to the sink in 16 KiB blocks, so
+/// a long script costs one write per block rather than one per menu. Nothing
+/// reaches the sink before flush() or a full block.
 class Writer {
  public:
   explicit Writer(OutputSink& sink) : sink_(sink) {}

@@ -28,6 +28,11 @@ std::string narrow(const wchar_t* wide) {
   return utf8;
 }
 
+// Reads and writes go in blocks of at most 64 KiB: ReadFile and _write take
+// 32-bit counts, so a larger request would have to be cut anyway, and the
+// dialogue's own buffers are no larger (64 KiB in, 16 KiB out).
+constexpr std::size_t kBlock = 65536;
+
 class HandleInput : public InputSource {
  public:
   explicit HandleInput(HANDLE handle) : handle_(handle) {}
@@ -35,7 +40,7 @@ class HandleInput : public InputSource {
   std::size_t read(char* buffer, std::size_t capacity) override {
     if (ended_) return 0;
     DWORD got = 0;
-    const DWORD want = capacity > 65536 ? 65536 : static_cast<DWORD>(capacity);
+    const DWORD want = static_cast<DWORD>(capacity > kBlock ? kBlock : capacity);
     // A closed pipe (ERROR_BROKEN_PIPE) and any other failure end the input
     // as the end of a file would.
     if (!ReadFile(handle_, buffer, want, &got, nullptr) || got == 0) return 0;
@@ -72,11 +77,12 @@ class HandleInput : public InputSource {
   bool ended_ = false;
 };
 
-class TextOutput : public OutputSink {
+// Standard output (descriptor 1) through the C runtime in text mode.
+class StdoutText : public OutputSink {
  public:
   void write(const char* data, std::size_t size) override {
     while (size > 0 && !failed_) {
-      const unsigned chunk = size > 65536 ? 65536u : static_cast<unsigned>(size);
+      const auto chunk = static_cast<unsigned>(size > kBlock ? kBlock : size);
       // The C runtime turns each LF into CR LF on the way out.
       const int n = _write(1, data, chunk);
       if (n <= 0) {
@@ -105,6 +111,6 @@ int wmain(int argc, wchar_t* argv[]) {
   argvUtf8.push_back(nullptr);
 
   HandleInput input(GetStdHandle(STD_INPUT_HANDLE));
-  TextOutput output;
+  StdoutText output;
   return runEditor(argc, argvUtf8.data(), input, output);
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "editor/dialogue.h"
+#include "test_support/expected.h"
 #include "test_support/files.h"
 #include "test_support/memory_console.h"
 
@@ -68,18 +69,13 @@ enum class After {
 
 constexpr char kEdits[] = "1 3 120 8";
 
-// What kEdits makes of the bytes at the start of a file.
-Bytes edited(Bytes bytes) {
-  const std::pair<std::size_t, std::uint8_t> changes[] = {
-      {0x389, bytes.size() > 0x389 ? bytes[0x389] ^ 0x01 : 0},  // TimerA flipped
-      {0x38A, 120},                                             // LimitTime, low byte first
-      {0x38B, 0},
-      {0x38E, 0x55},  // SaveMark 0xAA55
-      {0x38F, 0xAA}};
-  for (const auto& [offset, value] : changes) {
-    if (offset < bytes.size()) bytes[offset] = value;
-  }
-  return bytes;
+// What kEdits makes of the bytes at the start of a file: TimerA flipped,
+// LimitTime 120, the SaveMark.
+Bytes edited(const Bytes& bytes) {
+  const auto at = [&](std::size_t offset) -> std::uint8_t {
+    return offset < bytes.size() ? bytes[offset] : 0;
+  };
+  return saved(bytes, at(0x389) ^ 0x01, 120, at(0x38C));
 }
 
 Bytes unchanged(const std::string& /*path*/, const Bytes& bytes) {
@@ -144,11 +140,6 @@ const Fault kFaults[] = {
     {"912 bytes: ends before ModeFlags", Start::File, 912, Step::None, unchanged, "save end!\n",
      After::Edited},
 };
-
-bool endsWith(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() &&
-         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
 
 TEST(FileFaults, OneMessageStatusZeroAndNoByteLost) {
   for (const Fault& f : kFaults) {

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "editor/dialogue.h"
+#include "test_support/expected.h"
 #include "test_support/memory_console.h"
 
 namespace {
@@ -138,15 +139,10 @@ class OutputReader {
   bool atEnd() const { return rest_.empty(); }
 
   void menu(const Settings& s) {
-    const auto onOff = [](int bit) { return bit ? "Enable\n" : "Disable\n"; };
-    const unsigned time = s.time0 | s.time1 << 8u;
-    if (!take("1.TimerA             .. ") || !take(onOff(s.timerFlags & 0x01)) ||
-        !take("2.TimerB             .. ") || !take(onOff(s.timerFlags & 0x02)) ||
-        !take("3.LimitTime          .. ") || !take(std::to_string(time) + "\n") ||
-        !take("4.Fadeout DriverMode .. ") || !take(onOff(s.modeFlags & 0x01)) ||
-        !take("5.2203 GraphicECMode .. ") || !take(onOff(s.modeFlags & 0x02)) ||
-        !take("6.LimitEnd Flag      .. ") || !take(onOff(s.modeFlags & 0x08)) ||
-        !take("8.Save End\n9.Exit\ncmd ..")) {
+    const Shown shown{(s.timerFlags & 0x01) != 0, (s.timerFlags & 0x02) != 0,
+                      static_cast<unsigned>(s.time0 | s.time1 << 8u), (s.modeFlags & 0x01) != 0,
+                      (s.modeFlags & 0x02) != 0,  (s.modeFlags & 0x08) != 0};
+    if (!take(menuText(shown))) {
       fail("a menu is not whole or shows other settings than the commands left");
     }
   }
@@ -226,11 +222,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::vector<std::uint8_t> expected = file;
   if (e.ending == Ending::Saved) {
-    const std::uint8_t block[kBlockSize] = {
-        e.final.timerFlags, e.final.time0, e.final.time1, e.final.modeFlags, at(0x38D), 0x55, 0xAA};
-    for (std::size_t i = 0; i < kBlockSize && kBlock + i < length; ++i) {
-      expected[kBlock + i] = block[i];
-    }
+    expected = saved(file, e.final.timerFlags,
+                     static_cast<std::uint16_t>(e.final.time0 | e.final.time1 << 8u),
+                     e.final.modeFlags);
   }
   if (readWhole(path) != expected) fail("the file holds other bytes than the commands asked for");
   return 0;

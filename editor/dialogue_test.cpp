@@ -2,41 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "test_support/expected.h"
 #include "test_support/files.h"
 #include "test_support/memory_console.h"
 
 namespace {
-
-// What the menu shows, in menu order.
-struct Shown {
-  bool timerA, timerB;
-  unsigned limitTime;
-  bool fadeout, graphic2203, limitEnd;
-};
-
-// The menu exactly as users see it, written out literally.
-std::string menu(const Shown& s) {
-  auto onOff = [](bool on) { return on ? "Enable" : "Disable"; };
-  char text[512];
-  std::snprintf(text, sizeof text,
-                "1.TimerA             .. %s\n"
-                "2.TimerB             .. %s\n"
-                "3.LimitTime          .. %u\n"
-                "4.Fadeout DriverMode .. %s\n"
-                "5.2203 GraphicECMode .. %s\n"
-                "6.LimitEnd Flag      .. %s\n"
-                "8.Save End\n"
-                "9.Exit\n"
-                "cmd ..",
-                onOff(s.timerA), onOff(s.timerB), s.limitTime, onOff(s.fadeout),
-                onOff(s.graphic2203), onOff(s.limitEnd));
-  return text;
-}
 
 // A 1 KiB file whose settings show as `kStart`; bits the editor must not
 // touch are set around them.
@@ -68,17 +42,6 @@ Outcome runWith(std::vector<const char*> args, std::vector<ScriptedInput::Piece>
   return {sink.text, status};
 }
 
-// The file as saved from `bytes` with these settings and the SaveMark.
-Bytes saved(Bytes bytes, std::uint8_t timerFlags, std::uint16_t time, std::uint8_t modeFlags) {
-  bytes[0x389] = timerFlags;
-  bytes[0x38A] = static_cast<std::uint8_t>(time & 0xFF);
-  bytes[0x38B] = static_cast<std::uint8_t>(time >> 8);
-  bytes[0x38C] = modeFlags;
-  bytes[0x38E] = 0x55;
-  bytes[0x38F] = 0xAA;
-  return bytes;
-}
-
 struct Transcript {
   const char* name;
   std::string input;
@@ -88,34 +51,34 @@ struct Transcript {
 
 std::vector<Transcript> transcripts() {
   const Bytes start = startFile();
-  const std::string m0 = menu(kStart);
+  const std::string m0 = menuText(kStart);
   const std::string unknown = "??\n" + m0;
   auto timeMenu = [](unsigned t) {
     Shown s = kStart;
     s.limitTime = t;
-    return menu(s);
+    return menuText(s);
   };
   const std::string exitNote = "exit!\n";
   return {
       {"9 leaves the file untouched", "9", m0 + exitNote, start},
       {"8 stamps the mark and saves", "8\n", m0 + "save end!\n", saved(start, 0xF1, 300, 0xF6)},
       {"each switch flips in the next menu", "1 2 4 5 6 9",
-       m0 + menu({false, false, 300, false, true, false}) +
-           menu({false, true, 300, false, true, false}) +
-           menu({false, true, 300, true, true, false}) +
-           menu({false, true, 300, true, false, false}) +
-           menu({false, true, 300, true, false, true}) + exitNote,
+       m0 + menuText({false, false, 300, false, true, false}) +
+           menuText({false, true, 300, false, true, false}) +
+           menuText({false, true, 300, true, true, false}) +
+           menuText({false, true, 300, true, false, false}) +
+           menuText({false, true, 300, true, false, true}) + exitNote,
        start},
       {"switches saved, other bits kept", "1\n2\n4\n5\n6\n8\n",
-       m0 + menu({false, false, 300, false, true, false}) +
-           menu({false, true, 300, false, true, false}) +
-           menu({false, true, 300, true, true, false}) +
-           menu({false, true, 300, true, false, false}) +
-           menu({false, true, 300, true, false, true}) + "save end!\n",
+       m0 + menuText({false, false, 300, false, true, false}) +
+           menuText({false, true, 300, false, true, false}) +
+           menuText({false, true, 300, true, true, false}) +
+           menuText({false, true, 300, true, false, false}) +
+           menuText({false, true, 300, true, false, true}) + "save end!\n",
        saved(start, 0xF2, 300, 0xFD)},
-      {"flipping twice restores", "1 1 8", m0 + menu(kTimerAOff) + m0 + "save end!\n",
+      {"flipping twice restores", "1 1 8", m0 + menuText(kTimerAOff) + m0 + "save end!\n",
        saved(start, 0xF1, 300, 0xF6)},
-      {"every white space kind", "\t1\r\n1\v\f9", m0 + menu(kTimerAOff) + m0 + exitNote, start},
+      {"every white space kind", "\t1\r\n1\v\f9", m0 + menuText(kTimerAOff) + m0 + exitNote, start},
       {"3 then a time on one line, then save", "3 120 8",
        m0 + "time ? " + timeMenu(120) + "save end!\n", saved(start, 0xF1, 120, 0xF6)},
       {"the time word is never a command", "3 8 9", m0 + "time ? " + timeMenu(8) + exitNote, start},
@@ -132,12 +95,12 @@ std::vector<Transcript> transcripts() {
       {"words count by their leading number", "+3 007 8x",
        m0 + "time ? " + timeMenu(7) + "save end!\n", saved(start, 0xF1, 7, 0xF6)},
       {"end of input at the menu leaves the file", "1 3 5",
-       m0 + menu(kTimerAOff) + "time ? " + menu({false, false, 5, false, true, false}) + exitNote,
+       m0 + menuText(kTimerAOff) + "time ? " + menuText({false, false, 5, false, true, false}) + exitNote,
        start},
       {"end of input at the time prompt", "3", m0 + "time ? " + exitNote, start},
       {"nothing typed at all", "", m0 + exitNote, start},
       {"a long word is one word", std::string(255, 'x') + "8 9", m0 + unknown + exitNote, start},
-      {"a long number is one word", std::string(300, '0') + "1 9", m0 + menu(kTimerAOff) + exitNote,
+      {"a long number is one word", std::string(300, '0') + "1 9", m0 + menuText(kTimerAOff) + exitNote,
        start},
   };
 }
@@ -192,9 +155,9 @@ TEST(Dialogue, ShortFileShowsZerosAndSavesItsOwnBytesOnly) {
   const Bytes original = sampleBytes(905);  // ends just before the settings block
   writeFile(path, original);
   const Outcome run = runWith({path.c_str()}, {{"1 3 77 8"}});
-  EXPECT_EQ(run.output, menu({false, false, 0, false, false, false}) +
-                            menu({true, false, 0, false, false, false}) + "time ? " +
-                            menu({true, false, 77, false, false, false}) + "save end!\n");
+  EXPECT_EQ(run.output, menuText({false, false, 0, false, false, false}) +
+                            menuText({true, false, 0, false, false, false}) + "time ? " +
+                            menuText({true, false, 77, false, false, false}) + "save end!\n");
   EXPECT_EQ(readFile(path), original);
 }
 
@@ -207,8 +170,8 @@ TEST(Dialogue, PromptIsOnScreenBeforeEveryWait) {
   const char* args[] = {"ym2608-settings", path.c_str()};
   runEditor(2, args, input, sink);
 
-  const std::string m0 = menu(kStart);
-  const std::string m1 = menu({true, false, 120, false, true, false});
+  const std::string m0 = menuText(kStart);
+  const std::string m1 = menuText({true, false, 120, false, true, false});
   EXPECT_EQ(input.seenBeforeWaiting,
             (std::vector<std::string>{m0, m0 + "time ? ", m0 + "time ? " + m1}));
 }
@@ -226,7 +189,7 @@ TEST(Dialogue, ScriptGivenAtOnceIsWrittenWithoutAFlushPerCommand) {
   runEditor(2, args, input, sink);
 
   // 101 menus: a flush per command would make 101 writes of one menu each.
-  ASSERT_GT(sink.text.size(), 101 * menu(kStart).size());
+  ASSERT_GT(sink.text.size(), 101 * menuText(kStart).size());
   EXPECT_EQ(sink.text.substr(sink.text.size() - 6), "exit!\n");
   EXPECT_LE(sink.writes, static_cast<int>(sink.text.size() / 4096) + 1);
 }

@@ -6,15 +6,14 @@
 #include <vector>
 
 #include "test_support/child.h"
+#include "test_support/expected.h"
 #include "test_support/files.h"
 
 namespace {
 
 // True when `output` ends with `line` as the console shows it.
-bool endsWith(const std::string& output, const std::string& line) {
-  const std::string tail = consoleText(line);
-  return output.size() >= tail.size() &&
-         output.compare(output.size() - tail.size(), tail.size(), tail) == 0;
+bool endsWithLine(const std::string& output, const std::string& line) {
+  return endsWith(output, consoleText(line));
 }
 
 // The bundled demo file, copied so the checkout stays as it is.
@@ -24,16 +23,8 @@ std::string copyOfDemo(const TempDir& dir) {
   return path;
 }
 
-const char kDemoMenu[] =
-    "1.TimerA             .. Enable\n"
-    "2.TimerB             .. Disable\n"
-    "3.LimitTime          .. 300\n"
-    "4.Fadeout DriverMode .. Enable\n"
-    "5.2203 GraphicECMode .. Disable\n"
-    "6.LimitEnd Flag      .. Enable\n"
-    "8.Save End\n"
-    "9.Exit\n"
-    "cmd ..";
+// The demo file's settings.
+const std::string kDemoMenu = menuText({true, false, 300, true, false, true});
 
 TEST(Program, MessagesAndStatusForEachWayOfEnding) {
   TempDir dir;
@@ -48,8 +39,8 @@ TEST(Program, MessagesAndStatusForEachWayOfEnding) {
       {"no path", {}, "9\n", "req ym2608 sound data.\n"},
       {"two paths", {demo, demo}, "8\n", "req ym2608 sound data.\n"},
       {"missing file", {dir.path("missing.dat")}, "8\n", "file load error.\n"},
-      {"exit", {demo}, "9\n", std::string(kDemoMenu) + "exit!\n"},
-      {"end of input", {demo}, "", std::string(kDemoMenu) + "exit!\n"},
+      {"exit", {demo}, "9\n", kDemoMenu + "exit!\n"},
+      {"end of input", {demo}, "", kDemoMenu + "exit!\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -64,18 +55,15 @@ TEST(Program, MessagesAndStatusForEachWayOfEnding) {
 TEST(Program, ScriptedEditIsWrittenInPlace) {
   TempDir dir;
   const std::string demo = copyOfDemo(dir);
-  Bytes expected = readFile(demo);
-  ASSERT_EQ(expected.size(), 2048u);
-  expected[0x389] ^= 0x01;  // TimerA off
-  expected[0x38A] = 120;    // LimitTime 120, little-endian
-  expected[0x38B] = 0;
-  expected[0x38E] = 0x55;  // SaveMark
-  expected[0x38F] = 0xAA;
+  const Bytes original = readFile(demo);
+  ASSERT_EQ(original.size(), 2048u);
+  // TimerA off, LimitTime 120, the demo's other settings as they were.
+  const Bytes expected = saved(original, original[0x389] ^ 0x01, 120, original[0x38C]);
 
   Child editor(EDITOR_BINARY, {demo});
   editor.type("1 3 120 8", true);
   EXPECT_EQ(editor.finish(), 0);
-  EXPECT_TRUE(endsWith(editor.output, "save end!\n")) << editor.output;
+  EXPECT_TRUE(endsWithLine(editor.output, "save end!\n")) << editor.output;
   EXPECT_EQ(readFile(demo), expected);
 }
 
@@ -107,7 +95,7 @@ TEST(Program, PromptsReachAPipeBeforeTheEditorWaits) {
       << editor.output;
   editor.type("9\n", false);
   EXPECT_EQ(editor.finish(), 0);
-  EXPECT_TRUE(endsWith(editor.output, "exit!\n")) << editor.output;
+  EXPECT_TRUE(endsWithLine(editor.output, "exit!\n")) << editor.output;
 }
 
 TEST(Program, LongScriptRunsToTheEnd) {
@@ -122,7 +110,7 @@ TEST(Program, LongScriptRunsToTheEnd) {
   EXPECT_EQ(editor.finish(), 0);
   // One menu per command read, each at least 150 bytes, then the message.
   EXPECT_GT(editor.output.size(), 200002u * 150);
-  EXPECT_TRUE(endsWith(editor.output, "save end!\n"));
+  EXPECT_TRUE(endsWithLine(editor.output, "save end!\n"));
   EXPECT_EQ(readFile(demo)[0x389] & 0x03, 0x00);  // TimerA flipped an odd number of times
 }
 
@@ -169,7 +157,7 @@ TEST(Program, HostileBytesFollowTheWordRules) {
     editor.type(c.input, true);
     EXPECT_EQ(editor.finish(), 0);
     EXPECT_EQ(countOf(editor.output, "??"), c.unknown);
-    EXPECT_TRUE(endsWith(editor.output, std::string("cmd ..") + c.message)) << c.message;
+    EXPECT_TRUE(endsWithLine(editor.output, std::string("cmd ..") + c.message)) << c.message;
     const Bytes after = readFile(demo);
     EXPECT_EQ(after[0x389], c.timerFlags);
     EXPECT_EQ(after[0x38C], c.modeFlags);
@@ -186,7 +174,7 @@ TEST(Program, EditsAFileWithAJapaneseNameAndASpace) {
   editor.type("3 120 8", true);
   EXPECT_EQ(editor.finish(), 0);
   EXPECT_NE(editor.output.find(consoleText("3.LimitTime          .. 300\n")), std::string::npos);
-  EXPECT_TRUE(endsWith(editor.output, "save end!\n")) << editor.output;
+  EXPECT_TRUE(endsWithLine(editor.output, "save end!\n")) << editor.output;
   const Bytes saved = readFile(path);
   EXPECT_EQ(saved[0x38A], 120);
   EXPECT_EQ(saved[0x38E], 0x55);
@@ -219,7 +207,7 @@ TEST(Program, CtrlZEndsTheInputOnWindows) {
     Child editor(EDITOR_BINARY, {demo});
     editor.type(input, true);
     EXPECT_EQ(editor.finish(), 0);
-    EXPECT_TRUE(endsWith(editor.output, "cmd ..exit!\n")) << editor.output;
+    EXPECT_TRUE(endsWithLine(editor.output, "cmd ..exit!\n")) << editor.output;
   }
   EXPECT_EQ(readFile(demo), original);
 }

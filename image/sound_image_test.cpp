@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "test_support/expected.h"
 #include "test_support/files.h"
 
 namespace {
@@ -96,10 +97,7 @@ TEST(SoundImage, SaveWithoutChangesOnlyStampsTheMarkWithinTheFile) {
     EXPECT_EQ(image.length, size);
     ASSERT_EQ(image.save(path.c_str()), SaveResult::Saved);
 
-    Bytes expected = original;
-    if (size > 0x38E) expected[0x38E] = 0x55;
-    if (size > 0x38F) expected[0x38F] = 0xAA;
-    EXPECT_EQ(readFile(path), expected);
+    EXPECT_EQ(readFile(path), withSaveMark(original));
   }
 }
 
@@ -159,15 +157,9 @@ TEST(SoundImage, SaveKeepsEveryByteItDidNotEdit) {
     EXPECT_EQ(image.length, std::min(c.size, SoundImage::Capacity));
     image.toggle(Switch::TimerB);
     image.setLimitTime(120);
-    Bytes expected = c.between(path, original);
+    const Bytes onDisk = c.between(path, original);
     ASSERT_EQ(image.save(path.c_str()), SaveResult::Saved);
-
-    expected[0x389] ^= 0x02;
-    expected[0x38A] = 120;
-    expected[0x38B] = 0;
-    expected[0x38E] = 0x55;
-    expected[0x38F] = 0xAA;
-    EXPECT_EQ(readFile(path), expected);
+    EXPECT_EQ(readFile(path), saved(onDisk, onDisk[0x389] ^ 0x02, 120, onDisk[0x38C]));
   }
 }
 

@@ -7,6 +7,7 @@
 #include <csignal>
 
 #include "test_support/child.h"
+#include "test_support/expected.h"
 
 using Clock = std::chrono::steady_clock;
 
@@ -79,10 +80,7 @@ void Child::type(const std::string& text, bool end, std::chrono::seconds limit) 
 }
 
 bool Child::awaitTail(const std::string& tail) {
-  const auto endsWithTail = [&] {
-    return output.size() >= tail.size() &&
-           output.compare(output.size() - tail.size(), tail.size(), tail) == 0;
-  };
+  const auto endsWithTail = [&] { return endsWith(output, tail); };
   const auto deadline = Clock::now() + patience;
   while (!endsWithTail() && Clock::now() < deadline) {
     pollfd p{impl_->output, POLLIN, 0};

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "test_support/child.h"
+#include "test_support/expected.h"
 
 namespace {
 
@@ -143,10 +144,7 @@ void Child::type(const std::string& text, bool end, std::chrono::seconds) {
 }
 
 bool Child::awaitTail(const std::string& tail) {
-  const auto endsWithTail = [&] {
-    return output.size() >= tail.size() &&
-           output.compare(output.size() - tail.size(), tail.size(), tail) == 0;
-  };
+  const auto endsWithTail = [&] { return endsWith(output, tail); };
   const auto deadline = Clock::now() + patience;
   for (impl_->collect(output); !endsWithTail() && Clock::now() < deadline; impl_->collect(output)) {
     Sleep(10);

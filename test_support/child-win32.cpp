@@ -125,18 +125,46 @@ Child::~Child() {
   if (c.output != nullptr) CloseHandle(c.output);
 }
 
-void Child::type(const std::string& text, bool end, std::chrono::seconds) {
-  Impl& c = *impl_;
+namespace {
+
+struct Feed {
+  HANDLE pipe;
+  const std::string* text;
+};
+
+// Writes the whole text to the pipe; stops early when the child has ended.
+DWORD WINAPI feedAll(void* param) {
+  const Feed& feed = *static_cast<const Feed*>(param);
   std::size_t sent = 0;
-  while (sent < text.size()) {
+  while (sent < feed.text->size()) {
     DWORD n = 0;
-    const std::size_t left = text.size() - sent;
+    const std::size_t left = feed.text->size() - sent;
     const DWORD chunk = left > 65536 ? 65536 : static_cast<DWORD>(left);
-    // A failed write means the child has ended and closed its input.
-    if (!WriteFile(c.input, text.data() + sent, chunk, &n, nullptr)) break;
+    if (!WriteFile(feed.pipe, feed.text->data() + sent, chunk, &n, nullptr)) break;
     sent += n;
   }
-  if (end) {
+  return 0;
+}
+
+}  // namespace
+
+void Child::type(const std::string& text, bool end, std::chrono::seconds limit) {
+  Impl& c = *impl_;
+  if (c.input != nullptr && !text.empty()) {
+    // A write to a pipe blocks while the child takes no input, and a blocked
+    // WriteFile cannot time out: write on a thread and wait for it up to
+    // `limit`. A child that took nothing for that long is stuck; ending it
+    // breaks the pipe, which ends the write.
+    Feed feed{c.input, &text};
+    HANDLE writer = CreateThread(nullptr, 0, &feedAll, &feed, 0, nullptr);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(limit).count();
+    if (WaitForSingleObject(writer, static_cast<DWORD>(ms)) == WAIT_TIMEOUT) {
+      TerminateProcess(c.process, 1);
+      WaitForSingleObject(writer, INFINITE);
+    }
+    CloseHandle(writer);
+  }
+  if (end && c.input != nullptr) {
     CloseHandle(c.input);
     c.input = nullptr;
   }

@@ -24,7 +24,8 @@ class Child {
   Child& operator=(const Child&) = delete;
 
   /// Feeds `text` to the child while collecting its output, then closes its
-  /// input if `end`. Gives up after `limit`.
+  /// input if `end`. Gives up after `limit`; on Windows, where a blocked
+  /// write cannot be abandoned, by ending the child.
   void type(const std::string& text, bool end,
             std::chrono::seconds limit = patience);
   /// Waits until the output seen so far ends with `tail`; false after

@@ -1,5 +1,7 @@
 // Windows: names go to the wide (UTF-16) API, so a name outside the current
-// code page (Japanese, say, on a Western locale) opens all the same.
+// code page (Japanese, say, on a Western locale) opens all the same. Names
+// arrive as WTF-8 (image/wtf8.h), so even a name with an unpaired surrogate
+// opens.
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -9,15 +11,15 @@
 #include <string>
 
 #include "image/file_access.h"
+#include "image/wtf8.h"
 
 namespace {
 
-// False when `utf8` is not valid UTF-8: such a name cannot be on the disk.
-bool widen(const char* utf8, std::wstring& wide) {
-  const int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, nullptr, 0);
-  if (size <= 0) return false;
-  wide.resize(static_cast<std::size_t>(size));
-  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, wide.data(), size);
+// False when `name` is not WTF-8: such a name cannot be on the disk.
+bool widen(const char* name, std::wstring& wide) {
+  std::u16string utf16;
+  if (!fromWtf8(name, utf16)) return false;
+  wide.assign(utf16.begin(), utf16.end());
   return true;
 }
 

@@ -91,6 +91,12 @@ TEST(WordReader, SplitsOnTheSixWhiteSpaceCharactersOnly) {
                    "2 3",
                    5),
        {1, 3}},
+      // Words are skipped eight bytes at a time: a separator at each
+      // position of an eight-byte step, and high bytes that are no separator.
+      {"separators at every offset",
+       "1xxxxxxxxxxxxxxx 2xxxxxxxxxxxxxx\t3xxxxxxxxxxxxx\n4xxxxxxxxxxxx\r5xxxxxxxxxxx\v"
+       "6xxxxxxxxxx\f7xxxxxxxxx 8xxxxxxxx 9\xa0\xa0\xa0\xff\xff\xff\x80\x80\x21\x7f 10",
+       {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
   };
   for (std::size_t chunk : {std::size_t{1}, std::size_t{7}, std::size_t{4096}}) {
     for (const auto& c : cases) {

@@ -3,32 +3,11 @@
 #include <cstdint>
 #include <string_view>
 
+#include "editor/settings.h"
 #include "editor/word_reader.h"
 #include "image/sound_image.h"
 
 namespace {
-
-enum class Action { Toggle, SetLimitTime, Save, Exit };
-
-struct Command {
-  std::int32_t number;
-  std::string_view label;
-  Action action;
-  Switch which;  // for Toggle only
-};
-
-// The menu in the order it is shown; the same table picks what a typed number
-// does. There is no command 7.
-constexpr Command kCommands[] = {
-    {1, "1.TimerA", Action::Toggle, Switch::TimerA},
-    {2, "2.TimerB", Action::Toggle, Switch::TimerB},
-    {3, "3.LimitTime", Action::SetLimitTime, {}},
-    {4, "4.Fadeout DriverMode", Action::Toggle, Switch::FadeoutDriverMode},
-    {5, "5.2203 GraphicECMode", Action::Toggle, Switch::GraphicECMode2203},
-    {6, "6.LimitEnd Flag", Action::Toggle, Switch::LimitEndFlag},
-    {8, "8.Save End", Action::Save, {}},
-    {9, "9.Exit", Action::Exit, {}},
-};
 
 // Settings labels are padded to this width before " .. " and the value.
 constexpr std::size_t kLabelWidth = 20;
@@ -43,28 +22,29 @@ constexpr std::string_view kWriteOpenError = "file write open error\n";
 constexpr std::string_view kWriteError = "file write error\n";
 constexpr std::string_view kExit = "exit!\n";
 
-const Command* findCommand(std::int32_t number) {
-  for (const Command& command : kCommands) {
-    if (command.number == number) return &command;
-  }
-  return nullptr;
-}
+// Command numbers 1 to 6 are the settings, in table order; there is no
+// command 7.
+constexpr std::int32_t kSave = 8;
+constexpr std::int32_t kExitCommand = 9;
 
 void showMenu(Writer& out, const SoundImage& image) {
   static constexpr std::string_view kPadding = "                    ";
-  for (const Command& command : kCommands) {
-    out.put(command.label);
-    if (command.action == Action::Toggle || command.action == Action::SetLimitTime) {
-      out.put(kPadding.substr(0, kLabelWidth - command.label.size()));
-      out.put(" .. ");
-      if (command.action == Action::Toggle) {
-        out.put(image.isOn(command.which) ? "Enable" : "Disable");
-      } else {
-        out.putNumber(image.limitTime());
-      }
+  for (std::size_t i = 0; i < kSettingCount; ++i) {
+    const Setting& setting = kSettings[i];
+    // "1." and the label, padded to the width, then " .. " and the value.
+    out.putNumber(static_cast<unsigned>(i + 1));
+    out.put(".");
+    out.put(setting.label);
+    out.put(kPadding.substr(0, kLabelWidth - 2 - setting.label.size()));
+    out.put(" .. ");
+    if (setting.kind == SettingKind::Switch) {
+      out.put(image.isOn(setting.which) ? "Enable" : "Disable");
+    } else {
+      out.putNumber(image.limitTime());
     }
     out.put("\n");
   }
+  out.put("8.Save End\n9.Exit\n");
   out.put(kCommandPrompt);
 }
 
@@ -106,16 +86,24 @@ int runEditor(int argc, const char* const argv[], InputSource& input, OutputSink
       out.put(kExit);
       return 0;
     }
-    const Command* command = findCommand(number);
-    if (command == nullptr) {
+    if (number == kSave) {
+      out.put(saveMessage(image.save(path, files)));
+      return 0;
+    }
+    if (number == kExitCommand) {
+      out.put(kExit);
+      return 0;
+    }
+    if (number < 1 || number > static_cast<std::int32_t>(kSettingCount)) {
       out.put(kUnknownCommand);
       continue;
     }
-    switch (command->action) {
-      case Action::Toggle:
-        image.toggle(command->which);
+    const Setting& setting = kSettings[number - 1];
+    switch (setting.kind) {
+      case SettingKind::Switch:
+        image.toggle(setting.which);
         continue;
-      case Action::SetLimitTime:
+      case SettingKind::LimitTime:
         out.put(kTimePrompt);
         if (!words.next(number)) {
           out.put(kExit);
@@ -123,12 +111,6 @@ int runEditor(int argc, const char* const argv[], InputSource& input, OutputSink
         }
         image.setLimitTime(number);
         continue;
-      case Action::Save:
-        out.put(saveMessage(image.save(path, files)));
-        return 0;
-      case Action::Exit:
-        out.put(kExit);
-        return 0;
     }
   }
 }

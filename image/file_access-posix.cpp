@@ -1,4 +1,6 @@
 // POSIX systems take UTF-8 names as they are.
+#include <sys/stat.h>
+
 #include <cerrno>
 
 #include "image/file_access.h"
@@ -22,5 +24,12 @@ const char* fopenMode(OpenMode mode) {
 OpenResult FileAccess::open(const char* path, OpenMode mode) {
   std::FILE* file = std::fopen(path, fopenMode(mode));
   if (file == nullptr) return {nullptr, errno};
+  // A folder opens for reading here, and only its read fails; say at once
+  // what it is, as Windows does.
+  struct stat info {};
+  if (mode == OpenMode::Read && fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
+    std::fclose(file);
+    return {nullptr, EISDIR};
+  }
   return {file, 0};
 }

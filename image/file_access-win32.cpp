@@ -50,6 +50,14 @@ OpenResult FileAccess::open(const char* path, OpenMode mode) {
       break;
     }
   }
-  if (file == nullptr) return {nullptr, errno};
+  if (file == nullptr) {
+    const int error = errno;
+    // The C runtime says only "permission denied" for a folder.
+    const DWORD attributes = GetFileAttributesW(name.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      return {nullptr, EISDIR};
+    }
+    return {nullptr, error};
+  }
   return {file, 0};
 }

@@ -1,5 +1,7 @@
 #include "image/file_access.h"
 
+#include <climits>
+
 FileAccess& FileAccess::disk() {
   static FileAccess real;
   return real;
@@ -8,6 +10,10 @@ FileAccess& FileAccess::disk() {
 bool FileAccess::read(std::FILE* file, std::uint8_t* buffer, std::size_t size, std::size_t& got) {
   got = std::fread(buffer, 1, size, file);
   return std::ferror(file) == 0;
+}
+
+bool FileAccess::seek(std::FILE* file, std::size_t offset) {
+  return offset <= LONG_MAX && std::fseek(file, static_cast<long>(offset), SEEK_SET) == 0;
 }
 
 bool FileAccess::write(std::FILE* file, const std::uint8_t* data, std::size_t size) {

@@ -32,12 +32,14 @@ class FileAccess {
   static FileAccess& disk();
 
   /// Opens the file at `path` (UTF-8) in binary mode; on failure the result
-  /// holds no file and says why. One definition a platform:
+  /// holds no file and says why. A folder never opens for reading (EISDIR). One definition a platform:
   /// file_access-posix.cpp, file_access-win32.cpp.
   virtual OpenResult open(const char* path, OpenMode mode);
   /// Reads up to `size` bytes into `buffer`, setting `got` to how many came;
   /// returns false on a read error (a short count alone is the file's end).
   virtual bool read(std::FILE* file, std::uint8_t* buffer, std::size_t size, std::size_t& got);
+  /// Moves to `offset` from the start of the file, returning false on failure.
+  virtual bool seek(std::FILE* file, std::size_t offset);
   /// Writes all `size` bytes, returning false when not all were taken.
   virtual bool write(std::FILE* file, const std::uint8_t* data, std::size_t size);
   /// Hands buffered bytes to the system, returning false on failure.

@@ -41,6 +41,10 @@ void SoundImage::toggle(Switch which) {
   bytes[bit.offset] ^= bit.mask;
 }
 
+void SoundImage::setSwitch(Switch which, bool on) {
+  if (isOn(which) != on) toggle(which);
+}
+
 std::uint16_t SoundImage::limitTime() const {
   return static_cast<std::uint16_t>(bytes[SettingsBlock::LimitTime] |
                                     bytes[SettingsBlock::LimitTime + 1] << 8);
@@ -53,30 +57,34 @@ void SoundImage::setLimitTime(std::int32_t n) {
   bytes[SettingsBlock::LimitTime + 1] = static_cast<std::uint8_t>(low16 >> 8);
 }
 
-bool SoundImage::load(const char* path, FileAccess& files) {
-  std::FILE* file = files.open(path, OpenMode::Read).file;
-  if (file == nullptr) return false;
+FileResult SoundImage::load(const char* path, FileAccess& files, std::size_t limit) {
+  const OpenResult opened = files.open(path, OpenMode::Read);
+  if (opened.file == nullptr) return {FileResult::Step::Open, opened.error};
   // Zero first, so the settings of a file too short to hold them read as
   // off and 0 instead of whatever an earlier load left.
   bytes.fill(0);
   std::size_t got = 0;
-  // A short count is the end of the file; only an error (such as reading a
-  // directory, or a disk failing partway) makes the image unusable.
-  const bool ok = files.read(file, bytes.data(), bytes.size(), got);
-  files.close(file);
+  // A short count is the end of the file; only an error (such as a disk
+  // failing partway) makes the image unusable.
+  const bool ok = files.read(opened.file, bytes.data(), limit < Capacity ? limit : Capacity, got);
+  files.close(opened.file);
   if (!ok) {
     // Leave no part of a failed read behind for a later save to write.
     bytes.fill(0);
     length = 0;
-    return false;
+    return {FileResult::Step::Read, 0};
   }
   length = got;
-  return true;
+  return {};
+}
+
+void SoundImage::stampSaveMark() {
+  bytes[SettingsBlock::SaveMark] = SettingsBlock::SaveMarkValue & 0xFF;
+  bytes[SettingsBlock::SaveMark + 1] = SettingsBlock::SaveMarkValue >> 8;
 }
 
 SaveResult SoundImage::save(const char* path, FileAccess& files) {
-  bytes[SettingsBlock::SaveMark] = SettingsBlock::SaveMarkValue & 0xFF;
-  bytes[SettingsBlock::SaveMark + 1] = SettingsBlock::SaveMarkValue >> 8;
+  stampSaveMark();
 
   // Update in place rather than empty and rewrite: a failure halfway then
   // leaves the old bytes, and the tail of a file longer than the image is kept.
@@ -93,4 +101,17 @@ SaveResult SoundImage::save(const char* path, FileAccess& files) {
   ok = files.flush(file) && ok;
   ok = files.close(file) && ok;
   return ok ? SaveResult::Saved : SaveResult::WriteFailed;
+}
+
+FileResult SoundImage::writeBlock(const char* path, FileAccess& files) const {
+  constexpr std::size_t kFirst = SettingsBlock::TimerFlags;
+  const OpenResult opened = files.open(path, OpenMode::Update);
+  if (opened.file == nullptr) return {FileResult::Step::Open, opened.error};
+  std::FILE* file = opened.file;
+  bool ok = files.seek(file, kFirst) &&
+            files.write(file, bytes.data() + kFirst, SettingsBlock::End - kFirst);
+  ok = files.flush(file) && ok;
+  ok = files.close(file) && ok;
+  if (!ok) return {FileResult::Step::Write, 0};
+  return {};
 }

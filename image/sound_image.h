@@ -35,6 +35,16 @@ enum class SaveResult {
   WriteFailed  // writing, flushing or closing failed; the file may hold part of the image
 };
 
+/// How a load or a block write ended; true when it succeeded.
+struct FileResult {
+  enum class Step { None, Open, Read, Write };
+  /// The step that failed, None when none did.
+  Step failed = Step::None;
+  /// The system's reason (an errno value) when the open failed; 0 otherwise.
+  int error = 0;
+  explicit operator bool() const { return failed == Step::None; }
+};
+
 struct SoundImage {
   /// The image holds at most this many bytes from the start of the file.
   static constexpr std::size_t Capacity = 0x10000;
@@ -48,18 +58,28 @@ struct SoundImage {
   bool isOn(Switch which) const;
   /// Flips the switch's bit, leaving the other bits of its byte as they are.
   void toggle(Switch which);
+  /// Sets the switch's bit to 1 (on) or 0, leaving the other bits as they are.
+  void setSwitch(Switch which, bool on);
   /// The LimitTime field, 0 to 65535.
   std::uint16_t limitTime() const;
   /// Stores the low 16 bits of `n` as LimitTime: 70000 stores 4464, -1 stores 65535.
   void setLimitTime(std::int32_t n);
 
-  /// Reads up to Capacity bytes of the file at `path` (UTF-8), returning false when the
-  /// file cannot be opened or a read fails (the image is then not to be used).
-  /// A short file is no failure: `length` is smaller.
-  bool load(const char* path, FileAccess& files = FileAccess::disk());
+  /// Reads up to `limit` (at most Capacity) bytes of the file at `path`
+  /// (UTF-8), failing when the file cannot be opened or a read fails (the
+  /// image is then not to be used). A short file is no failure: `length` is
+  /// smaller.
+  FileResult load(const char* path, FileAccess& files = FileAccess::disk(),
+                  std::size_t limit = Capacity);
+  /// Sets the SaveMark in the image: 0x55 at 0x38E, 0xAA at 0x38F.
+  void stampSaveMark();
   /// Stamps the SaveMark, then writes `length` bytes over the start of the
   /// file at `path` without truncating it, so bytes past `length` (the tail of
   /// a file longer than Capacity) stay as they are. A file that no longer
   /// exists is created.
   SaveResult save(const char* path, FileAccess& files = FileAccess::disk());
+  /// Writes the image's settings block (0x389 to 0x38F) over the same bytes
+  /// of the existing file at `path`, which must hold the whole block: no
+  /// other byte is written, and the file is neither created nor cut.
+  FileResult writeBlock(const char* path, FileAccess& files = FileAccess::disk()) const;
 };

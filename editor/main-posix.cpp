@@ -1,5 +1,6 @@
 // Entry on Linux and other POSIX systems: wires standard input and output,
-// unbuffered by stdio, to the dialogue.
+// unbuffered by stdio, to the dialogue, or standard output and error to the
+// scripted interface when the first argument is an option.
 #include <poll.h>
 #include <unistd.h>
 
@@ -7,6 +8,8 @@
 #include <csignal>
 
 #include "editor/dialogue.h"
+#include "editor/script.h"
+#include "editor/script_args.h"
 
 namespace {
 
@@ -78,7 +81,11 @@ int main(int argc, char* argv[]) {
   // A reader that goes away must not kill the run before a save it asked
   // for, nor turn the exit status into anything but 0.
   std::signal(SIGPIPE, SIG_IGN);
-  FdInput input(STDIN_FILENO);
   FdOutput output(STDOUT_FILENO);
+  if (wantsScript(argc, argv)) {
+    FdOutput errors(STDERR_FILENO);
+    return runScript(argc, argv, output, errors);
+  }
+  FdInput input(STDIN_FILENO);
   return runEditor(argc, argv, input, output);
 }

@@ -4,15 +4,20 @@
 #include <io.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cwctype>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "editor/dialogue.h"
+#include "editor/script.h"
+#include "editor/script_args.h"
 #include "image/wtf8.h"
 
 // The C runtime must not expand wildcards: "*.dat" is a file name like any
-// other, and one editing run is for one file.
+// other, and one editing run is for one file. The scripted interface expands
+// its own patterns (PatternNames).
 extern "C" {
 int _dowildcard = 0;
 }
@@ -88,16 +93,18 @@ class HandleInput : public InputSource {
   bool ended_ = false;
 };
 
-// Standard output (descriptor 1) through the C runtime in text mode.
-class StdoutText : public OutputSink {
+// Standard output (descriptor 1) or error (2) through the C runtime in text
+// mode, which turns each LF into CR LF on the way out.
+class TextOutput : public OutputSink {
  public:
+  explicit TextOutput(int fd) : fd_(fd) {}
+
   void write(const char* data, std::size_t size) override {
     while (size > 0 && !failed_) {
       const auto chunk = static_cast<unsigned>(size > kBlock ? kBlock : size);
-      // The C runtime turns each LF into CR LF on the way out.
-      const int n = _write(1, data, chunk);
+      const int n = _write(fd_, data, chunk);
       if (n <= 0) {
-        // Nobody reads the menu any more (a closed pipe, a full disk). The
+        // Nobody reads the output any more (a closed pipe, a full disk). The
         // commands still count, so carry on without output.
         failed_ = true;
         return;
@@ -108,7 +115,114 @@ class StdoutText : public OutputSink {
   }
 
  private:
+  int fd_;
   bool failed_ = false;
+};
+
+// The scripted interface's output, which carries file names in any
+// language. A console is given UTF-16, so a name reads as it should whatever
+// the console's code page; a pipe or a file gets the UTF-8 bytes.
+class NameOutput : public OutputSink {
+ public:
+  NameOutput(int fd, HANDLE handle) : text_(fd), handle_(handle) {
+    DWORD mode = 0;
+    console_ = GetFileType(handle) == FILE_TYPE_CHAR && GetConsoleMode(handle, &mode);
+  }
+
+  void write(const char* data, std::size_t size) override {
+    if (!console_) return text_.write(data, size);
+    // Lines arrive whole (the interface writes a line at a time), so no
+    // character is split between two writes. Bytes that are not UTF-8 show
+    // as U+FFFD.
+    const std::string_view utf8(data, size);
+    std::wstring wide;
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                      nullptr, 0);
+    wide.resize(static_cast<std::size_t>(n > 0 ? n : 0));
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+    std::wstring crlf;
+    for (const wchar_t c : wide) {
+      if (c == L'\n') crlf += L'\r';
+      crlf += c;
+    }
+    for (std::size_t done = 0; done < crlf.size();) {
+      DWORD wrote = 0;
+      const DWORD chunk = static_cast<DWORD>(crlf.size() - done > 8192 ? 8192 : crlf.size() - done);
+      if (!WriteConsoleW(handle_, crlf.data() + done, chunk, &wrote, nullptr) || wrote == 0) return;
+      done += wrote;
+    }
+  }
+
+ private:
+  TextOutput text_;
+  HANDLE handle_;
+  bool console_ = false;
+};
+
+// cmd and PowerShell hand "*.dat" to the program as it is: expand * and ?
+// here, in the last part of the path, in name order. Folders are left out.
+class PatternNames : public FileNames {
+ public:
+  bool expand(const std::string& arg, std::vector<std::string>& names,
+              std::string& error) override {
+    names.clear();
+    if (arg.find_first_of("*?") == std::string::npos) {
+      names.push_back(arg);
+      return true;
+    }
+    const std::size_t cut = arg.find_last_of("\\/:");
+    const std::string folder = cut == std::string::npos ? "" : arg.substr(0, cut + 1);
+    std::u16string pattern;
+    if (folder.find_first_of("*?") != std::string::npos || !fromWtf8(arg, pattern)) {
+      error = "wildcards work only in the last part of a name";
+      return false;
+    }
+    const std::wstring wide(pattern.begin(), pattern.end());
+    const std::wstring last = wide.substr(wide.find_last_of(L"\\/:") + 1);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(wide.c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+      do {
+        // The system also matches the short 8.3 names ("*.dat" finds
+        // "x.data"): keep only long names that match.
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+            matches(found.cFileName, last.c_str())) {
+          const std::wstring_view name(found.cFileName);
+          names.push_back(folder + toWtf8(std::u16string(name.begin(), name.end())));
+        }
+      } while (FindNextFileW(search, &found));
+      FindClose(search);
+    }
+    if (names.empty()) {
+      error = "no file matches";
+      return false;
+    }
+    std::sort(names.begin(), names.end());
+    return true;
+  }
+
+ private:
+  // * is any run of characters, ? any one; letters match in either case.
+  static bool matches(const wchar_t* name, const wchar_t* pattern) {
+    const wchar_t* star = nullptr;
+    const wchar_t* resume = nullptr;
+    while (*name != L'\0') {
+      if (*pattern == L'*') {
+        star = pattern++;
+        resume = name;
+      } else if (*pattern == L'?' || towupper(*pattern) == towupper(*name)) {
+        ++pattern;
+        ++name;
+      } else if (star != nullptr) {
+        pattern = star + 1;
+        name = ++resume;
+      } else {
+        return false;
+      }
+    }
+    while (*pattern == L'*') ++pattern;
+    return *pattern == L'\0';
+  }
 };
 
 }  // namespace
@@ -126,7 +240,13 @@ int wmain(int argc, wchar_t* argv[]) {
   for (const std::string& arg : args) argvUtf8.push_back(arg.c_str());
   argvUtf8.push_back(nullptr);
 
+  if (wantsScript(argc, argvUtf8.data())) {
+    NameOutput output(1, GetStdHandle(STD_OUTPUT_HANDLE));
+    NameOutput errors(2, GetStdHandle(STD_ERROR_HANDLE));
+    PatternNames names;
+    return runScript(argc, argvUtf8.data(), output, errors, FileAccess::disk(), names);
+  }
   HandleInput input(GetStdHandle(STD_INPUT_HANDLE));
-  StdoutText output;
+  TextOutput output(1);
   return runEditor(argc, argvUtf8.data(), input, output);
 }

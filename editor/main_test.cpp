@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -193,6 +194,47 @@ TEST(Program, WildcardIsAFileNameNotAPattern) {
   EXPECT_EQ(editor.output, consoleText("file load error.\n"));
   EXPECT_EQ(readFile(dir.path("a.dat")), original);
   EXPECT_EQ(readFile(dir.path("b.dat")), original);
+}
+
+// The scripted interface through the built program, run after run on one
+// folder. On Windows the program expands the wildcard itself.
+TEST(Program, SetsThenListsACollection) {
+  TempDir dir;
+  for (const char* name : {"a.dat", "b.dat"}) {
+    std::filesystem::copy_file(DEMO_FILE, fsPath(dir.path(name)));
+  }
+#ifdef _WIN32
+  const std::string files = "*.dat";
+#else
+  const std::string files = "a.dat b.dat";
+#endif
+  const std::string set = "--set LimitTime=120 --set FadeoutDriverMode=off -- " + files;
+  const std::string json =
+      "\"TimerA\":true,\"TimerB\":false,\"LimitTime\":120,\"FadeoutDriverMode\":false,"
+      "\"GraphicECMode2203\":false,\"LimitEndFlag\":true,\"saveMark\":true}\n";
+  const struct {
+    std::string args;
+    int status;
+    std::string output;
+  } runs[] = {
+      {"--set LimitTime=70000 " + files, 2, ""},
+      {set, 0,
+       "a.dat: LimitTime 300 -> 120, FadeoutDriverMode on -> off, save mark stamped\n"
+       "b.dat: LimitTime 300 -> 120, FadeoutDriverMode on -> off, save mark stamped\n"},
+      {set, 0, "a.dat: unchanged\nb.dat: unchanged\n"},
+      {"--show --json " + files, 0, "{\"file\":\"a.dat\"," + json + "{\"file\":\"b.dat\"," + json},
+      {"--show missing*.dat", 1, ""},
+  };
+  for (const auto& r : runs) {
+    SCOPED_TRACE(r.args);
+    std::vector<std::string> args;
+    std::istringstream words(r.args);
+    for (std::string word; words >> word;) args.push_back(word);
+    Child editor(EDITOR_BINARY, args, true, dir.path(""));
+    editor.type("", true);
+    EXPECT_EQ(editor.finish(), r.status);
+    EXPECT_EQ(editor.output, consoleText(r.output));
+  }
 }
 
 #ifdef _WIN32

@@ -1,5 +1,6 @@
 #include "image/sound_image.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iterator>
 
@@ -30,6 +31,12 @@ const SwitchBit& bitOf(Switch which) {
 }
 
 }  // namespace
+
+SoundImage::Block SoundImage::block() const {
+  Block copy{};
+  std::copy_n(bytes.begin() + SettingsBlock::TimerFlags, copy.size(), copy.begin());
+  return copy;
+}
 
 bool SoundImage::isOn(Switch which) const {
   const SwitchBit& bit = bitOf(which);

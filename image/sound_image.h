@@ -54,6 +54,11 @@ struct SoundImage {
   /// How many bytes the load delivered; a save writes back exactly this many.
   std::size_t length = 0;
 
+  /// The settings block's seven bytes, 0x389 to 0x38F.
+  using Block = std::array<std::uint8_t, SettingsBlock::End - SettingsBlock::TimerFlags>;
+  /// A copy of the settings block as the image holds it.
+  Block block() const;
+
   /// True when the switch's bit is 1.
   bool isOn(Switch which) const;
   /// Flips the switch's bit, leaving the other bits of its byte as they are.

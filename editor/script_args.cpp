@@ -1,0 +1,150 @@
+#include "editor/script_args.h"
+
+#include <string_view>
+
+namespace {
+
+char lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool sameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+const Setting* findSetting(std::string_view name) {
+  for (const Setting& setting : kSettings) {
+    if (sameIgnoringCase(name, setting.name)) return &setting;
+  }
+  return nullptr;
+}
+
+// A switch's value, or -1 when the word is none of the six.
+int switchValue(std::string_view word) {
+  for (const std::string_view on : {"on", "enable", "1"}) {
+    if (sameIgnoringCase(word, on)) return 1;
+  }
+  for (const std::string_view off : {"off", "disable", "0"}) {
+    if (sameIgnoringCase(word, off)) return 0;
+  }
+  return -1;
+}
+
+// Decimal digits only, 0 to 65535; -1 otherwise. A command line can refuse
+// what the dialogue has to wrap.
+long limitTimeValue(std::string_view word) {
+  if (word.empty()) return -1;
+  long n = 0;
+  for (const char c : word) {
+    if (c < '0' || c > '9') return -1;
+    n = n * 10 + (c - '0');
+    if (n > 65535) return -1;
+  }
+  return n;
+}
+
+bool addAssignment(std::string_view text, ScriptArgs& args, std::string& error) {
+  const std::size_t equals = text.find('=');
+  if (equals == std::string_view::npos) {
+    error = "--set takes NAME=VALUE, not '" + std::string(text) + "'";
+    return false;
+  }
+  const std::string_view name = text.substr(0, equals);
+  const std::string_view value = text.substr(equals + 1);
+  const Setting* setting = findSetting(name);
+  if (setting == nullptr) {
+    error = "no setting is called '" + std::string(name) + "'";
+    return false;
+  }
+  for (const Assignment& earlier : args.assignments) {
+    if (earlier.setting == setting) {
+      error = std::string(setting->name) + " is set twice";
+      return false;
+    }
+  }
+  const long n =
+      setting->kind == SettingKind::Switch ? switchValue(value) : limitTimeValue(value);
+  if (n < 0) {
+    error = std::string(setting->name) + " cannot be '" + std::string(value) +
+            (setting->kind == SettingKind::Switch ? "': use on or off"
+                                                  : "': use a number from 0 to 65535");
+    return false;
+  }
+  args.assignments.push_back({setting, static_cast<std::uint16_t>(n)});
+  return true;
+}
+
+}  // namespace
+
+bool wantsScript(int argc, const char* const argv[]) {
+  return argc > 1 && std::string_view(argv[1]).substr(0, 2) == "--";
+}
+
+bool parseScriptArgs(int argc, const char* const argv[], ScriptArgs& args, std::string& error) {
+  args = ScriptArgs();
+  bool show = false;
+  bool help = false;
+  bool version = false;
+  int i = 1;
+  // Options come first; the first argument that is not one, or "--", starts
+  // the files, so a file whose name starts with "--" is safe after either.
+  for (; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg.substr(0, 2) != "--") break;
+    if (arg == "--") {
+      ++i;
+      break;
+    }
+    if (arg == "--show") {
+      show = true;
+    } else if (arg == "--json") {
+      args.json = true;
+    } else if (arg == "--dry-run") {
+      args.dryRun = true;
+    } else if (arg == "--help") {
+      help = true;
+    } else if (arg == "--version") {
+      version = true;
+    } else if (arg == "--set" || arg.substr(0, 6) == "--set=") {
+      std::string_view text;
+      if (arg.size() > 5) {
+        text = arg.substr(6);
+      } else if (i + 1 < argc) {
+        text = argv[++i];
+      } else {
+        error = "--set takes NAME=VALUE";
+        return false;
+      }
+      if (!addAssignment(text, args, error)) return false;
+    } else {
+      error = "no option is called '" + std::string(arg) + "'";
+      return false;
+    }
+  }
+  for (; i < argc; ++i) args.files.emplace_back(argv[i]);
+
+  if (help || version) {
+    args.mode = help ? ScriptArgs::Mode::Help : ScriptArgs::Mode::Version;
+    return true;
+  }
+  const bool set = !args.assignments.empty();
+  if (show && set) {
+    error = "--show and --set do not go together";
+  } else if (!show && !set) {
+    error = "say --show or --set NAME=VALUE";
+  } else if (args.json && !show) {
+    error = "--json goes with --show";
+  } else if (args.dryRun && !set) {
+    error = "--dry-run goes with --set";
+  } else if (args.files.empty()) {
+    error = "no FILE given";
+  } else {
+    args.mode = show ? ScriptArgs::Mode::Show : ScriptArgs::Mode::Set;
+    return true;
+  }
+  return false;
+}

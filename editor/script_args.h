@@ -1,0 +1,35 @@
+// The command line of the scripted interface: --show and --set over many
+// files, --help and --version. The interactive editor takes no options.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "editor/settings.h"
+
+/// One NAME=VALUE of --set: 0 or 1 for a switch, 0 to 65535 for LimitTime.
+struct Assignment {
+  const Setting* setting;
+  std::uint16_t value;
+};
+
+struct ScriptArgs {
+  enum class Mode { Show, Set, Help, Version };
+  Mode mode = Mode::Show;
+  bool json = false;
+  bool dryRun = false;
+  /// In the order given; each setting at most once.
+  std::vector<Assignment> assignments;
+  /// The FILE arguments as given (patterns not yet expanded).
+  std::vector<std::string> files;
+};
+
+/// True when the command line asks for the scripted interface: its first
+/// argument starts with "--". Otherwise the interactive editor runs, as it
+/// always has.
+bool wantsScript(int argc, const char* const argv[]);
+
+/// Reads argv[1..] into `args`, returning false with `error` set to one line
+/// (no line end) naming what is wrong. Nothing is opened here.
+bool parseScriptArgs(int argc, const char* const argv[], ScriptArgs& args, std::string& error);

@@ -1,0 +1,252 @@
+// The scripted interface on real files, run in memory: what it reports,
+// which files it writes, and which it leaves alone.
+#include "editor/script.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "test_support/expected.h"
+#include "test_support/files.h"
+#include "test_support/memory_console.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The real disk, counting how each path was opened. Paths holding
+// "read-only" cannot be opened for writing; paths holding "bad-disk" fail
+// their write after the open.
+class WatchedDisk : public FileAccess {
+ public:
+  OpenResult open(const char* path, OpenMode mode) override {
+    const std::string name(path);
+    if (mode != OpenMode::Read) ++writeOpens[name];
+    if (mode != OpenMode::Read && name.find("read-only") != std::string::npos) {
+      return {nullptr, EACCES};
+    }
+    return FileAccess::open(redirect.empty() ? path : redirect.c_str(), mode);
+  }
+  bool write(std::FILE* file, const std::uint8_t* data, std::size_t size) override {
+    return !failWrites && FileAccess::write(file, data, size);
+  }
+
+  std::map<std::string, int> writeOpens;
+  bool failWrites = false;
+  std::string redirect;  // when set, every path opens this file instead
+};
+
+struct Outcome {
+  int status;
+  std::string out, errors;
+};
+
+Outcome runWith(std::vector<std::string> args, FileAccess& disk) {
+  std::vector<const char*> argv{"ym2608-settings"};
+  for (const std::string& a : args) argv.push_back(a.c_str());
+  RecordingOutput out, errors;
+  const int status = runScript(static_cast<int>(argv.size()), argv.data(), out, errors, disk);
+  return {status, out.text, errors.text};
+}
+
+// A file of `size` bytes whose settings are TimerA on, LimitTime 300,
+// FadeoutDriverMode off, with no save mark, and bits no setting owns set.
+Bytes songBytes(std::size_t size) {
+  Bytes bytes = sampleBytes(size);
+  const std::uint8_t block[] = {0xF1, 0x2C, 0x01, 0xF6, 0x77, 0x00, 0x00};
+  for (std::size_t i = 0; i < sizeof block && 0x389 + i < size; ++i) bytes[0x389 + i] = block[i];
+  return bytes;
+}
+
+TEST(Script, BadCommandLineOpensNothingAndExitsTwo) {
+  const struct {
+    std::vector<std::string> args;
+    const char* says;
+  } cases[] = {
+      {{"--bogus", "a.dat"}, "no option is called '--bogus'"},
+      {{"--set"}, "--set takes NAME=VALUE"},
+      {{"--set", "TimerA", "a.dat"}, "--set takes NAME=VALUE, not 'TimerA'"},
+      {{"--set", "Timer=on", "a.dat"}, "no setting is called 'Timer'"},
+      {{"--set", "LimitTime=70000", "a.dat"}, "LimitTime cannot be '70000'"},
+      {{"--set", "LimitTime=-1", "a.dat"}, "LimitTime cannot be '-1'"},
+      {{"--set", "LimitTime=12x", "a.dat"}, "LimitTime cannot be '12x'"},
+      {{"--set", "LimitTime=", "a.dat"}, "LimitTime cannot be ''"},
+      {{"--set", "TimerB=maybe", "a.dat"}, "TimerB cannot be 'maybe'"},
+      {{"--set", "TimerA=on", "--set", "timera=off", "a.dat"}, "TimerA is set twice"},
+      {{"--show", "--set", "TimerA=on", "a.dat"}, "--show and --set do not go together"},
+      {{"--json", "--set", "TimerA=on", "a.dat"}, "--json goes with --show"},
+      {{"--show", "--dry-run", "a.dat"}, "--dry-run goes with --set"},
+      {{"--show"}, "no FILE given"},
+      {{"--", "a.dat"}, "say --show or --set"},
+  };
+  TempDir dir;
+  const std::string file = dir.path("a.dat");
+  writeFile(file, songBytes(1024));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.says);
+    std::vector<std::string> args = c.args;
+    for (std::string& a : args) {
+      if (a == "a.dat") a = file;
+    }
+    WatchedDisk disk;
+    disk.redirect = "/nonexistent/any open is a fault";
+    const Outcome r = runWith(args, disk);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    // One line: the problem, then where to look.
+    EXPECT_EQ(r.errors.rfind("ym2608-settings: " + std::string(c.says), 0), 0u) << r.errors;
+    EXPECT_TRUE(endsWith(r.errors, " (see ym2608-settings --help)\n")) << r.errors;
+    EXPECT_EQ(r.errors.find('\n'), r.errors.size() - 1);
+    EXPECT_TRUE(disk.writeOpens.empty());
+  }
+  EXPECT_EQ(readFile(file), songBytes(1024));
+}
+
+// Set, then the same again: the second run writes nothing, so a file that
+// is already right keeps its time stamp and may even be read-only.
+TEST(Script, SetIsAbsoluteAndASecondRunWritesNothing) {
+  TempDir dir;
+  const std::string a = dir.path("a.dat"), b = dir.path("read-only b.dat");
+  writeFile(a, songBytes(912));
+  writeFile(b, songBytes(100000));
+  const std::vector<std::string> args = {"--set", "LimitTime=120", "--set=fadeoutdrivermode=ON",
+                                         "--set", "TimerA=Enable", "--", a};
+  const Bytes expected = saved(songBytes(912), 0xF1, 120, 0xF7);
+
+  WatchedDisk disk;
+  std::vector<std::string> dry = args;
+  dry.insert(dry.begin() + 5, "--dry-run");
+  const std::string report =
+      a + ": LimitTime 300 -> 120, FadeoutDriverMode off -> on, save mark stamped\n";
+  const Outcome preview = runWith(dry, disk);
+  EXPECT_EQ(preview.out, report);
+  EXPECT_TRUE(disk.writeOpens.empty());
+  EXPECT_EQ(readFile(a), songBytes(912));
+
+  const Outcome first = runWith(args, disk);
+  EXPECT_EQ(first.status, 0);
+  EXPECT_EQ(first.out, report);
+  EXPECT_EQ(readFile(a), expected);
+
+  const auto old = fs::last_write_time(fsPath(a)) - std::chrono::hours(24);
+  fs::last_write_time(fsPath(a), old);
+  disk.writeOpens.clear();
+  const Outcome again = runWith(args, disk);
+  EXPECT_EQ(again.status, 0);
+  EXPECT_EQ(again.out, a + ": unchanged\n");
+  EXPECT_TRUE(disk.writeOpens.empty());
+  EXPECT_EQ(fs::last_write_time(fsPath(a)), old);
+
+  // A read-only file already right is no error; only the mark is missing
+  // from one that holds the values.
+  writeFile(b, expected);
+  EXPECT_EQ(runWith({"--set", "LimitTime=120", b}, disk).out, b + ": unchanged\n");
+  writeFile(b, saved(songBytes(912), 0xF1, 300, 0xF6));
+  writeFile(a, songBytes(912));
+  EXPECT_EQ(runWith({"--set", "LimitTime=300", a}, disk).out, a + ": save mark stamped\n");
+}
+
+// Bad files among good ones: each bad one gets its line, keeps its bytes,
+// and the run goes on; only the settings block of a good one changes,
+// whatever its length.
+TEST(Script, EachFileSucceedsOrFailsOnItsOwn) {
+  TempDir dir;
+  fs::create_directory(fsPath(dir.path("folder")));
+  const struct {
+    std::string name;
+    std::size_t size;  // 0: no file is made
+    const char* error;  // nullptr: the file is written
+  } files[] = {
+      {"first.dat", 912, nullptr},
+      {"missing.dat", 0, ": No such file or directory"},
+      {"short.dat", 911, ": 911 bytes, too short to hold the settings block (912 bytes)"},
+      {"folder", 0, ": Is a directory"},
+      {"read-only.dat", 2048, ": cannot open for writing: Permission denied"},
+      {"long.dat", 100000, nullptr},
+  };
+  std::vector<std::string> args = {"--set", "TimerB=on"};
+  std::string errors;
+  for (const auto& f : files) {
+    args.push_back(dir.path(f.name));
+    if (f.size > 0) writeFile(args.back(), songBytes(f.size));
+    if (f.error != nullptr) errors += "ym2608-settings: " + args.back() + f.error + "\n";
+  }
+  WatchedDisk disk;
+  const Outcome r = runWith(args, disk);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.errors, errors);
+  for (const auto& f : files) {
+    SCOPED_TRACE(f.name);
+    const std::string path = dir.path(f.name);
+    const bool written = f.error == nullptr;
+    EXPECT_EQ(r.out.find(path + ": TimerB off -> on, save mark stamped\n") != std::string::npos,
+              written);
+    if (f.size > 0) {
+      EXPECT_EQ(readFile(path), written ? saved(songBytes(f.size), 0xF3, 300, 0xF6)
+                                        : songBytes(f.size));
+    }
+  }
+
+  // A write that fails after the open is reported, and the run still ends 1.
+  disk.failWrites = true;
+  const Outcome failing = runWith({"--set", "TimerB=off", dir.path("first.dat")}, disk);
+  EXPECT_EQ(failing.status, 1);
+  EXPECT_EQ(failing.out, "");
+  EXPECT_EQ(failing.errors, "ym2608-settings: " + dir.path("first.dat") +
+                                ": write failed; the settings block may be partly written\n");
+}
+
+TEST(Script, ShowListsALineAFile) {
+  TempDir dir;
+  const std::string a = dir.path("a.dat"), b = dir.path("b.dat");
+  writeFile(a, songBytes(912));
+  writeFile(b, saved(songBytes(4096), 0x02, 65535, 0x08));
+  WatchedDisk disk;
+  const Outcome table = runWith({"--show", a, b}, disk);
+  EXPECT_EQ(table.status, 0);
+  EXPECT_EQ(table.out,
+            "TimerA  TimerB  LimitTime  FadeoutDriverMode  GraphicECMode2203  LimitEndFlag  "
+            "SaveMark  File\n"
+            "on      off     300        off                on                 off           "
+            "no        " + a + "\n"
+            "off     on      65535      off                off                on            "
+            "yes       " + b + "\n");
+  disk.redirect = b;  // a name JSON need not escape, on every system
+  const Outcome json = runWith({"--show", "--json", "b.dat"}, disk);
+  EXPECT_EQ(json.out, "{\"file\":\"b.dat"
+                          "\",\"TimerA\":false,\"TimerB\":true,\"LimitTime\":65535,"
+                          "\"FadeoutDriverMode\":false,\"GraphicECMode2203\":false,"
+                          "\"LimitEndFlag\":true,\"saveMark\":true}\n");
+  EXPECT_TRUE(disk.writeOpens.empty());
+}
+
+// Names as JSON strings; every name reads the same real file.
+TEST(Script, JsonNamesAreProperStrings) {
+  const struct {
+    std::string name, json;
+  } cases[] = {
+      {"say \"hi\".dat", R"("say \"hi\".dat")"},
+      {"C:\\music\\a.dat", R"("C:\\music\\a.dat")"},
+      {"line\nend\ttab\r\x01\x1f\x7f", R"("line\nend\ttab\r\u0001\u001f\u007f")"},
+      {"\xe3\x82\xb5\xf0\x9f\x8e\xb5", "\"\xe3\x82\xb5\xf0\x9f\x8e\xb5\""},
+      {"bad\xff byte", "\"bad\xef\xbf\xbd byte\""},
+      {"cut \xe3\x82", "\"cut \xef\xbf\xbd\xef\xbf\xbd\""},
+      {"overlong \xc0\xaf", "\"overlong \xef\xbf\xbd\xef\xbf\xbd\""},
+      {"surrogate \xed\xa0\x80", "\"surrogate \xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\""},
+  };
+  TempDir dir;
+  WatchedDisk disk;
+  disk.redirect = dir.path("song.dat");
+  writeFile(disk.redirect, songBytes(912));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.json);
+    const Outcome r = runWith({"--show", "--json", "--", c.name}, disk);
+    EXPECT_EQ(r.out.substr(0, r.out.find(",\"TimerA\"")), "{\"file\":" + c.json);
+  }
+}
+
+}  // namespace

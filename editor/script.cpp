@@ -270,7 +270,9 @@ int runScript(int argc, const char* const argv[], OutputSink& out, OutputSink& e
   bool headed = false;
   int status = 0;
   std::vector<std::string> expanded;
-  for (const std::string& arg : args.files) {
+  std::string arg;
+  for (int i = args.firstFile; i < argc; ++i) {
+    arg = argv[i];
     if (!names.expand(arg, expanded, error)) {
       fileError(errors, arg, error);
       status = 1;

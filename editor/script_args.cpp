@@ -125,7 +125,7 @@ bool parseScriptArgs(int argc, const char* const argv[], ScriptArgs& args, std::
       return false;
     }
   }
-  for (; i < argc; ++i) args.files.emplace_back(argv[i]);
+  args.firstFile = i;
 
   if (help || version) {
     args.mode = help ? ScriptArgs::Mode::Help : ScriptArgs::Mode::Version;
@@ -140,7 +140,7 @@ bool parseScriptArgs(int argc, const char* const argv[], ScriptArgs& args, std::
     error = "--json goes with --show";
   } else if (args.dryRun && !set) {
     error = "--dry-run goes with --set";
-  } else if (args.files.empty()) {
+  } else if (args.firstFile == argc) {
     error = "no FILE given";
   } else {
     args.mode = show ? ScriptArgs::Mode::Show : ScriptArgs::Mode::Set;

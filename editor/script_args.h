@@ -21,8 +21,9 @@ struct ScriptArgs {
   bool dryRun = false;
   /// In the order given; each setting at most once.
   std::vector<Assignment> assignments;
-  /// The FILE arguments as given (patterns not yet expanded).
-  std::vector<std::string> files;
+  /// argv[firstFile] up to the end are the FILE arguments, as given
+  /// (patterns not yet expanded); nothing is kept per file.
+  int firstFile = 0;
 };
 
 /// True when the command line asks for the scripted interface: its first

@@ -178,8 +178,7 @@ TEST_P(FileFaults, OneMessageStatusZeroAndNoByteLost) {
   EXPECT_EQ(runEditor(2, args, input, output, disk), 0);
 
   // The message comes once, straight after the menu or alone.
-  EXPECT_TRUE(output.text == f.message ||
-              endsWith(output.text, std::string("cmd ..") + f.message))
+  EXPECT_TRUE(output.text == f.message || endsWith(output.text, std::string("cmd ..") + f.message))
       << output.text;
   EXPECT_EQ(output.text.find(f.message), output.text.size() - std::string(f.message).size());
 

@@ -139,9 +139,12 @@ class OutputReader {
   bool atEnd() const { return rest_.empty(); }
 
   void menu(const Settings& s) {
-    const Shown shown{(s.timerFlags & 0x01) != 0, (s.timerFlags & 0x02) != 0,
-                      static_cast<unsigned>(s.time0 | s.time1 << 8u), (s.modeFlags & 0x01) != 0,
-                      (s.modeFlags & 0x02) != 0,  (s.modeFlags & 0x08) != 0};
+    const Shown shown{(s.timerFlags & 0x01) != 0,
+                      (s.timerFlags & 0x02) != 0,
+                      static_cast<unsigned>(s.time0 | s.time1 << 8u),
+                      (s.modeFlags & 0x01) != 0,
+                      (s.modeFlags & 0x02) != 0,
+                      (s.modeFlags & 0x08) != 0};
     if (!take(menuText(shown))) {
       fail("a menu is not whole or shows other settings than the commands left");
     }
@@ -222,9 +225,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::vector<std::uint8_t> expected = file;
   if (e.ending == Ending::Saved) {
-    expected = saved(file, e.final.timerFlags,
-                     static_cast<std::uint16_t>(e.final.time0 | e.final.time1 << 8u),
-                     e.final.modeFlags);
+    expected =
+        saved(file, e.final.timerFlags,
+              static_cast<std::uint16_t>(e.final.time0 | e.final.time1 << 8u), e.final.modeFlags);
   }
   if (readWhole(path) != expected) fail("the file holds other bytes than the commands asked for");
   return 0;

@@ -95,13 +95,14 @@ std::vector<Transcript> transcripts() {
       {"words count by their leading number", "+3 007 8x",
        m0 + "time ? " + timeMenu(7) + "save end!\n", saved(start, 0xF1, 7, 0xF6)},
       {"end of input at the menu leaves the file", "1 3 5",
-       m0 + menuText(kTimerAOff) + "time ? " + menuText({false, false, 5, false, true, false}) + exitNote,
+       m0 + menuText(kTimerAOff) + "time ? " + menuText({false, false, 5, false, true, false}) +
+           exitNote,
        start},
       {"end of input at the time prompt", "3", m0 + "time ? " + exitNote, start},
       {"nothing typed at all", "", m0 + exitNote, start},
       {"a long word is one word", std::string(255, 'x') + "8 9", m0 + unknown + exitNote, start},
-      {"a long number is one word", std::string(300, '0') + "1 9", m0 + menuText(kTimerAOff) + exitNote,
-       start},
+      {"a long number is one word", std::string(300, '0') + "1 9",
+       m0 + menuText(kTimerAOff) + exitNote, start},
   };
 }
 

@@ -1,6 +1,6 @@
 // Entry on Windows: takes the command line as UTF-16, hands the dialogue
-// WTF-8 (UTF-8 that keeps unpaired surrogates), and wires the console or the pipes to it. Standard output stays in
-// text mode, so lines end with CR LF as on any Windows console.
+// WTF-8 (UTF-8 that keeps unpaired surrogates), and wires the console or the pipes to it. Standard
+// output stays in text mode, so lines end with CR LF as on any Windows console.
 #include <io.h>
 #include <windows.h>
 
@@ -136,8 +136,8 @@ class NameOutput : public OutputSink {
     // as U+FFFD.
     const std::string_view utf8(data, size);
     std::wstring wide;
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                      nullptr, 0);
+    const int n =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     wide.resize(static_cast<std::size_t>(n > 0 ? n : 0));
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
     std::wstring crlf;

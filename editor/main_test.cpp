@@ -222,7 +222,7 @@ TEST(Program, SetsThenListsACollection) {
        "a.dat: LimitTime 300 -> 120, FadeoutDriverMode on -> off, save mark stamped\n"
        "b.dat: LimitTime 300 -> 120, FadeoutDriverMode on -> off, save mark stamped\n"},
       {set, 0, "a.dat: unchanged\nb.dat: unchanged\n"},
-      {"--show --json " + files, 0, "{\"file\":\"a.dat\"," + json + "{\"file\":\"b.dat\"," + json},
+      {"--show --json " + files, 0, R"({"file":"a.dat",)" + json + R"({"file":"b.dat",)" + json},
       {"--show missing*.dat", 1, ""},
   };
   for (const auto& r : runs) {

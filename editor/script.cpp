@@ -77,7 +77,7 @@ std::size_t utf8Length(std::string_view text) {
   const auto at = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
   const unsigned char lead = at(0);
   std::size_t length = 0;
-  unsigned char low = 0x80;  // the range of the second byte, which rules out
+  unsigned char low = 0x80;   // the range of the second byte, which rules out
   unsigned char high = 0xBF;  // overlong forms, surrogates and values too high
   if (lead < 0x80) return 1;
   if (lead >= 0xC2 && lead <= 0xDF) {
@@ -177,8 +177,7 @@ std::string jsonRow(const SoundImage& image, std::string_view file) {
 
 // Loads the head of the file that holds the settings block; false, with the
 // error reported, when the file cannot be read or is too short.
-bool loadBlock(SoundImage& image, const std::string& file, FileAccess& files,
-               OutputSink& errors) {
+bool loadBlock(SoundImage& image, const std::string& file, FileAccess& files, OutputSink& errors) {
   const FileResult loaded = image.load(file.c_str(), files, SettingsBlock::End);
   if (!loaded) {
     fileError(errors, file,
@@ -196,8 +195,8 @@ bool loadBlock(SoundImage& image, const std::string& file, FileAccess& files,
 
 // Applies the assignments and the mark; writes the block when it changed
 // (unless a dry run) and reports what changed. False when the write failed.
-bool setFile(SoundImage& image, const std::string& file, const ScriptArgs& args,
-             FileAccess& files, OutputSink& out, OutputSink& errors) {
+bool setFile(SoundImage& image, const std::string& file, const ScriptArgs& args, FileAccess& files,
+             OutputSink& out, OutputSink& errors) {
   const SoundImage::Block before = image.block();
   std::string changes;
   for (const Assignment& a : args.assignments) {

@@ -18,8 +18,7 @@ class FileNames {
   static FileNames& asGiven();
   /// Sets `names` to what `arg` stands for; false with `error` (one line, no
   /// line end) when it stands for nothing.
-  virtual bool expand(const std::string& arg, std::vector<std::string>& names,
-                      std::string& error);
+  virtual bool expand(const std::string& arg, std::vector<std::string>& names, std::string& error);
 };
 
 /// Runs --show, --set, --help or --version for the command line (see

@@ -66,8 +66,7 @@ bool addAssignment(std::string_view text, ScriptArgs& args, std::string& error) 
       return false;
     }
   }
-  const long n =
-      setting->kind == SettingKind::Switch ? switchValue(value) : limitTimeValue(value);
+  const long n = setting->kind == SettingKind::Switch ? switchValue(value) : limitTimeValue(value);
   if (n < 0) {
     error = std::string(setting->name) + " cannot be '" + std::string(value) +
             (setting->kind == SettingKind::Switch ? "': use on or off"

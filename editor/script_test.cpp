@@ -45,10 +45,11 @@ struct Outcome {
   std::string out, errors;
 };
 
-Outcome runWith(std::vector<std::string> args, FileAccess& disk) {
+Outcome runWith(const std::vector<std::string>& args, FileAccess& disk) {
   std::vector<const char*> argv{"ym2608-settings"};
   for (const std::string& a : args) argv.push_back(a.c_str());
-  RecordingOutput out, errors;
+  RecordingOutput out;
+  RecordingOutput errors;
   const int status = runScript(static_cast<int>(argv.size()), argv.data(), out, errors, disk);
   return {status, out.text, errors.text};
 }
@@ -110,11 +111,11 @@ TEST(Script, BadCommandLineOpensNothingAndExitsTwo) {
 // is already right keeps its time stamp and may even be read-only.
 TEST(Script, SetIsAbsoluteAndASecondRunWritesNothing) {
   TempDir dir;
-  const std::string a = dir.path("a.dat"), b = dir.path("read-only b.dat");
+  const std::string a = dir.path("a.dat");
+  const std::string b = dir.path("read-only b.dat");
   writeFile(a, songBytes(912));
-  writeFile(b, songBytes(100000));
-  const std::vector<std::string> args = {"--set", "LimitTime=120", "--set=fadeoutdrivermode=ON",
-                                         "--set", "TimerA=Enable", "--", a};
+  const std::vector<std::string> args = {
+      "--set", "LimitTime=120", "--set=fadeoutdrivermode=ON", "--set", "TimerA=Enable", "--", a};
   const Bytes expected = saved(songBytes(912), 0xF1, 120, 0xF7);
 
   WatchedDisk disk;
@@ -158,7 +159,7 @@ TEST(Script, EachFileSucceedsOrFailsOnItsOwn) {
   fs::create_directory(fsPath(dir.path("folder")));
   const struct {
     std::string name;
-    std::size_t size;  // 0: no file is made
+    std::size_t size;   // 0: no file is made
     const char* error;  // nullptr: the file is written
   } files[] = {
       {"first.dat", 912, nullptr},
@@ -186,8 +187,8 @@ TEST(Script, EachFileSucceedsOrFailsOnItsOwn) {
     EXPECT_EQ(r.out.find(path + ": TimerB off -> on, save mark stamped\n") != std::string::npos,
               written);
     if (f.size > 0) {
-      EXPECT_EQ(readFile(path), written ? saved(songBytes(f.size), 0xF3, 300, 0xF6)
-                                        : songBytes(f.size));
+      EXPECT_EQ(readFile(path),
+                written ? saved(songBytes(f.size), 0xF3, 300, 0xF6) : songBytes(f.size));
     }
   }
 
@@ -202,7 +203,8 @@ TEST(Script, EachFileSucceedsOrFailsOnItsOwn) {
 
 TEST(Script, ShowListsALineAFile) {
   TempDir dir;
-  const std::string a = dir.path("a.dat"), b = dir.path("b.dat");
+  const std::string a = dir.path("a.dat");
+  const std::string b = dir.path("b.dat");
   writeFile(a, songBytes(912));
   writeFile(b, saved(songBytes(4096), 0x02, 65535, 0x08));
   WatchedDisk disk;
@@ -212,15 +214,19 @@ TEST(Script, ShowListsALineAFile) {
             "TimerA  TimerB  LimitTime  FadeoutDriverMode  GraphicECMode2203  LimitEndFlag  "
             "SaveMark  File\n"
             "on      off     300        off                on                 off           "
-            "no        " + a + "\n"
-            "off     on      65535      off                off                on            "
-            "yes       " + b + "\n");
+            "no        " +
+                a +
+                "\n"
+                "off     on      65535      off                off                on            "
+                "yes       " +
+                b + "\n");
   disk.redirect = b;  // a name JSON need not escape, on every system
   const Outcome json = runWith({"--show", "--json", "b.dat"}, disk);
-  EXPECT_EQ(json.out, "{\"file\":\"b.dat"
-                          "\",\"TimerA\":false,\"TimerB\":true,\"LimitTime\":65535,"
-                          "\"FadeoutDriverMode\":false,\"GraphicECMode2203\":false,"
-                          "\"LimitEndFlag\":true,\"saveMark\":true}\n");
+  EXPECT_EQ(json.out,
+            "{\"file\":\"b.dat"
+            "\",\"TimerA\":false,\"TimerB\":true,\"LimitTime\":65535,"
+            "\"FadeoutDriverMode\":false,\"GraphicECMode2203\":false,"
+            "\"LimitEndFlag\":true,\"saveMark\":true}\n");
   EXPECT_TRUE(disk.writeOpens.empty());
 }
 

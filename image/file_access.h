@@ -32,8 +32,8 @@ class FileAccess {
   static FileAccess& disk();
 
   /// Opens the file at `path` (UTF-8) in binary mode; on failure the result
-  /// holds no file and says why. A folder never opens for reading (EISDIR). One definition a platform:
-  /// file_access-posix.cpp, file_access-win32.cpp.
+  /// holds no file and says why. A folder never opens for reading (EISDIR). One definition a
+  /// platform: file_access-posix.cpp, file_access-win32.cpp.
   virtual OpenResult open(const char* path, OpenMode mode);
   /// Reads up to `size` bytes into `buffer`, setting `got` to how many came;
   /// returns false on a read error (a short count alone is the file's end).

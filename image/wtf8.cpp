@@ -13,7 +13,9 @@ bool isLowSurrogate(std::uint32_t unit) {
 }
 
 void append(std::string& out, std::uint32_t c) {
-  const auto byte = [](std::uint32_t b) { return static_cast<char>(static_cast<unsigned char>(b)); };
+  const auto byte = [](std::uint32_t b) {
+    return static_cast<char>(static_cast<unsigned char>(b));
+  };
   if (c < 0x80) {
     out += byte(c);
   } else if (c < 0x800) {

@@ -14,10 +14,15 @@ const struct {
   std::string wtf8;
 } kRoundTrips[] = {
     {"ASCII", u"song.dat", "song.dat"},
-    {"Japanese and a space", u"\u30b5\u30a6 \u30c7.dat", "\xe3\x82\xb5\xe3\x82\xa6 \xe3\x83\x87.dat"},
+    {"Japanese and a space", u"\u30b5\u30a6 \u30c7.dat",
+     "\xe3\x82\xb5\xe3\x82\xa6 \xe3\x83\x87.dat"},
     {"two-byte form", u"\u00e9", "\xc3\xa9"},
     {"a pair: one four-byte character", u"\U0001F3B5", "\xf0\x9f\x8e\xb5"},
-    {"lone high surrogate", u"a\xd83c" "b", "a\xed\xa0\xbc" "b"},
+    {"lone high surrogate",
+     u"a\xd83c"
+     "b",
+     "a\xed\xa0\xbc"
+     "b"},
     {"lone low surrogate at the end", u"a\xdfb5", "a\xed\xbe\xb5"},
     {"low then high: two lone ones", u"\xdfb5\xd83c", "\xed\xbe\xb5\xed\xa0\xbc"},
     {"largest code point", u"\U0010FFFF", "\xf4\x8f\xbf\xbf"},
@@ -35,13 +40,13 @@ TEST(Wtf8, EveryWindowsNameRoundTrips) {
 
 TEST(Wtf8, RefusesWhatNoNameEncodesTo) {
   const char* const refused[] = {
-      "\x80",              // a continuation byte without a lead
-      "\xc3",              // a lead without its continuation
-      "\xc3\x28",          // a lead followed by no continuation byte
-      "\xc0\xaf",          // an overlong '/'
-      "\xe0\x80\xaf",      // an overlong '/' in three bytes
-      "\xf4\x90\x80\x80",  // past U+10FFFF
-      "\xff",              // never in UTF-8
+      "\x80",                      // a continuation byte without a lead
+      "\xc3",                      // a lead without its continuation
+      "\xc3\x28",                  // a lead followed by no continuation byte
+      "\xc0\xaf",                  // an overlong '/'
+      "\xe0\x80\xaf",              // an overlong '/' in three bytes
+      "\xf4\x90\x80\x80",          // past U+10FFFF
+      "\xff",                      // never in UTF-8
       "\xed\xa0\xbc\xed\xbe\xb5",  // a pair written as two surrogates
   };
   for (const char* text : refused) {

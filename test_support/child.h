@@ -26,8 +26,7 @@ class Child {
   /// Feeds `text` to the child while collecting its output, then closes its
   /// input if `end`. Gives up after `limit`; on Windows, where a blocked
   /// write cannot be abandoned, by ending the child.
-  void type(const std::string& text, bool end,
-            std::chrono::seconds limit = patience);
+  void type(const std::string& text, bool end, std::chrono::seconds limit = patience);
   /// Waits until the output seen so far ends with `tail`; false after
   /// `patience` without it.
   bool awaitTail(const std::string& tail);

@@ -59,5 +59,7 @@ OpenResult FileAccess::open(const char* path, OpenMode mode) {
     }
     return {nullptr, error};
   }
+  // A load is one read into the image: let it go straight there.
+  if (mode == OpenMode::Read) std::setvbuf(file, nullptr, _IONBF, 0);
   return {file, 0};
 }

@@ -48,10 +48,10 @@ std::string printable(std::string_view name) {
   return text;
 }
 
-void putLine(OutputSink& sink, const std::string& line) {
-  Writer writer(sink);
-  writer.put(line);
-  writer.put("\n");
+// Each line goes out whole as soon as it is known.
+void putLine(OutputSink& sink, std::string line) {
+  line += '\n';
+  sink.write(line.data(), line.size());
 }
 
 void fileError(OutputSink& errors, std::string_view file, std::string_view what) {
@@ -64,11 +64,6 @@ std::string switchWord(unsigned value) {
 
 std::string valueText(const Setting& setting, unsigned value) {
   return setting.kind == SettingKind::Switch ? switchWord(value) : std::to_string(value);
-}
-
-bool hasSaveMark(const SoundImage& image) {
-  return image.bytes[SettingsBlock::SaveMark] == (SettingsBlock::SaveMarkValue & 0xFF) &&
-         image.bytes[SettingsBlock::SaveMark + 1] == (SettingsBlock::SaveMarkValue >> 8);
 }
 
 // Number of bytes in the UTF-8 character at `text`, or 0 when it is not one
@@ -155,7 +150,7 @@ std::string tableRow(const SoundImage& image, std::string_view file) {
   for (const Setting& setting : kSettings) {
     appendCell(line, valueText(setting, valueOf(image, setting)), setting.name.size());
   }
-  appendCell(line, hasSaveMark(image) ? "yes" : "no", kMarkHeading.size());
+  appendCell(line, image.hasSaveMark() ? "yes" : "no", kMarkHeading.size());
   return line + printable(file);
 }
 
@@ -171,7 +166,7 @@ std::string jsonRow(const SoundImage& image, std::string_view file) {
     }
   }
   line += ",\"saveMark\":";
-  line += hasSaveMark(image) ? "true" : "false";
+  line += image.hasSaveMark() ? "true" : "false";
   return line + "}";
 }
 
@@ -202,16 +197,12 @@ bool setFile(SoundImage& image, const std::string& file, const ScriptArgs& args,
   for (const Assignment& a : args.assignments) {
     const unsigned old = valueOf(image, *a.setting);
     if (old == a.value) continue;
-    if (a.setting->kind == SettingKind::Switch) {
-      image.setSwitch(a.setting->which, a.value != 0);
-    } else {
-      image.setLimitTime(a.value);
-    }
+    setValue(image, *a.setting, a.value);
     if (!changes.empty()) changes += ", ";
     changes += std::string(a.setting->name) + " " + valueText(*a.setting, old) + " -> " +
                valueText(*a.setting, a.value);
   }
-  if (!hasSaveMark(image)) {
+  if (!image.hasSaveMark()) {
     image.stampSaveMark();
     if (!changes.empty()) changes += ", ";
     changes += "save mark stamped";
@@ -256,7 +247,7 @@ int runScript(int argc, const char* const argv[], OutputSink& out, OutputSink& e
     return 2;
   }
   if (args.mode == ScriptArgs::Mode::Help) {
-    putLine(out, std::string(kHelp.substr(0, kHelp.size() - 1)));
+    out.write(kHelp.data(), kHelp.size());
     return 0;
   }
   if (args.mode == ScriptArgs::Mode::Version) {

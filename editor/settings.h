@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "image/sound_image.h"
@@ -35,4 +36,14 @@ inline constexpr std::size_t kSettingCount = sizeof kSettings / sizeof kSettings
 inline unsigned valueOf(const SoundImage& image, const Setting& setting) {
   if (setting.kind == SettingKind::LimitTime) return image.limitTime();
   return image.isOn(setting.which) ? 1 : 0;
+}
+
+/// Sets the setting in the image: a switch on for any value but 0, LimitTime
+/// to the value's low 16 bits.
+inline void setValue(SoundImage& image, const Setting& setting, unsigned value) {
+  if (setting.kind == SettingKind::LimitTime) {
+    image.setLimitTime(static_cast<std::int32_t>(value & 0xFFFF));
+  } else {
+    image.setSwitch(setting.which, value != 0);
+  }
 }

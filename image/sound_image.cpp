@@ -90,6 +90,11 @@ void SoundImage::stampSaveMark() {
   bytes[SettingsBlock::SaveMark + 1] = SettingsBlock::SaveMarkValue >> 8;
 }
 
+bool SoundImage::hasSaveMark() const {
+  return bytes[SettingsBlock::SaveMark] == (SettingsBlock::SaveMarkValue & 0xFF) &&
+         bytes[SettingsBlock::SaveMark + 1] == (SettingsBlock::SaveMarkValue >> 8);
+}
+
 SaveResult SoundImage::save(const char* path, FileAccess& files) {
   stampSaveMark();
 

@@ -78,6 +78,8 @@ struct SoundImage {
                   std::size_t limit = Capacity);
   /// Sets the SaveMark in the image: 0x55 at 0x38E, 0xAA at 0x38F.
   void stampSaveMark();
+  /// True when the image holds the SaveMark.
+  bool hasSaveMark() const;
   /// Stamps the SaveMark, then writes `length` bytes over the start of the
   /// file at `path` without truncating it, so bytes past `length` (the tail of
   /// a file longer than Capacity) stay as they are. A file that no longer

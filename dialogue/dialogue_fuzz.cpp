@@ -23,7 +23,7 @@
 #include <string_view>
 #include <vector>
 
-#include "editor/dialogue.h"
+#include "dialogue/dialogue.h"
 #include "test_support/expected.h"
 #include "test_support/memory_console.h"
 

@@ -1,4 +1,4 @@
-#include "editor/console.h"
+#include "console/console.h"
 
 #include <algorithm>
 #include <charconv>

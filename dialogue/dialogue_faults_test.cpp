@@ -11,7 +11,7 @@
 #include <ostream>
 #include <string>
 
-#include "editor/dialogue.h"
+#include "dialogue/dialogue.h"
 #include "test_support/expected.h"
 #include "test_support/files.h"
 #include "test_support/memory_console.h"

@@ -1,4 +1,4 @@
-#include "editor/script_args.h"
+#include "batch/script_args.h"
 
 #include <string_view>
 

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "editor/console.h"
+#include "console/console.h"
 
 /// Reads words from the input and turns each into a number while reading, so
 /// a word of any length is taken whole in constant memory.

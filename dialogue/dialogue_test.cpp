@@ -1,4 +1,4 @@
-#include "editor/dialogue.h"
+#include "dialogue/dialogue.h"
 
 #include <gtest/gtest.h>
 

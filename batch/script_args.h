@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/settings.h"
+#include "image/settings.h"
 
 /// One NAME=VALUE of --set: 0 or 1 for a switch, 0 to 65535 for LimitTime.
 struct Assignment {

@@ -1,15 +1,12 @@
-// Entry on Linux and other POSIX systems: wires standard input and output,
-// unbuffered by stdio, to the dialogue, or standard output and error to the
-// scripted interface when the first argument is an option.
+// Standard input and output on Linux and other POSIX systems, straight
+// through the descriptors: stdio would add a buffer of its own in front of
+// the Writer's.
 #include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 
-#include "editor/dialogue.h"
-#include "editor/script.h"
-#include "editor/script_args.h"
+#include "console/standard.h"
 
 namespace {
 
@@ -77,15 +74,21 @@ class FdOutput : public OutputSink {
 
 }  // namespace
 
-int main(int argc, char* argv[]) {
-  // A reader that goes away must not kill the run before a save it asked
-  // for, nor turn the exit status into anything but 0.
-  std::signal(SIGPIPE, SIG_IGN);
-  FdOutput output(STDOUT_FILENO);
-  if (wantsScript(argc, argv)) {
-    FdOutput errors(STDERR_FILENO);
-    return runScript(argc, argv, output, errors);
-  }
-  FdInput input(STDIN_FILENO);
-  return runEditor(argc, argv, input, output);
+InputSource& standardInput() {
+  static FdInput input(STDIN_FILENO);
+  return input;
+}
+
+OutputSink& standardOutput() {
+  static FdOutput output(STDOUT_FILENO);
+  return output;
+}
+
+OutputSink& scriptOutput() {
+  return standardOutput();
+}
+
+OutputSink& scriptErrors() {
+  static FdOutput errors(STDERR_FILENO);
+  return errors;
 }

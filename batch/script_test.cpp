@@ -1,6 +1,6 @@
 // The scripted interface on real files, run in memory: what it reports,
 // which files it writes, and which it leaves alone.
-#include "editor/script.h"
+#include "batch/script.h"
 
 #include <gtest/gtest.h>
 

@@ -1,26 +1,13 @@
-// Entry on Windows: takes the command line as UTF-16, hands the dialogue
-// WTF-8 (UTF-8 that keeps unpaired surrogates), and wires the console or the pipes to it. Standard
-// output stays in text mode, so lines end with CR LF as on any Windows console.
+// Standard input and output on Windows. Input comes from the console, a
+// pipe or a file; the dialogue's output stays in text mode, so lines end
+// with CR LF as on any Windows console.
 #include <io.h>
 #include <windows.h>
 
-#include <algorithm>
-#include <cwctype>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "editor/dialogue.h"
-#include "editor/script.h"
-#include "editor/script_args.h"
-#include "image/wtf8.h"
-
-// The C runtime must not expand wildcards: "*.dat" is a file name like any
-// other, and one editing run is for one file. The scripted interface expands
-// its own patterns (PatternNames).
-extern "C" {
-int _dowildcard = 0;
-}
+#include "console/standard.h"
 
 namespace {
 
@@ -159,94 +146,24 @@ class NameOutput : public OutputSink {
   bool console_ = false;
 };
 
-// cmd and PowerShell hand "*.dat" to the program as it is: expand * and ?
-// here, in the last part of the path, in name order. Folders are left out.
-class PatternNames : public FileNames {
- public:
-  bool expand(const std::string& arg, std::vector<std::string>& names,
-              std::string& error) override {
-    names.clear();
-    if (arg.find_first_of("*?") == std::string::npos) {
-      names.push_back(arg);
-      return true;
-    }
-    const std::size_t cut = arg.find_last_of("\\/:");
-    const std::string folder = cut == std::string::npos ? "" : arg.substr(0, cut + 1);
-    std::u16string pattern;
-    if (folder.find_first_of("*?") != std::string::npos || !fromWtf8(arg, pattern)) {
-      error = "wildcards work only in the last part of a name";
-      return false;
-    }
-    const std::wstring wide(pattern.begin(), pattern.end());
-    const std::wstring last = wide.substr(wide.find_last_of(L"\\/:") + 1);
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(wide.c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-      do {
-        // The system also matches the short 8.3 names ("*.dat" finds
-        // "x.data"): keep only long names that match.
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-            matches(found.cFileName, last.c_str())) {
-          const std::wstring_view name(found.cFileName);
-          names.push_back(folder + toWtf8(std::u16string(name.begin(), name.end())));
-        }
-      } while (FindNextFileW(search, &found));
-      FindClose(search);
-    }
-    if (names.empty()) {
-      error = "no file matches";
-      return false;
-    }
-    std::sort(names.begin(), names.end());
-    return true;
-  }
-
- private:
-  // * is any run of characters, ? any one; letters match in either case.
-  static bool matches(const wchar_t* name, const wchar_t* pattern) {
-    const wchar_t* star = nullptr;
-    const wchar_t* resume = nullptr;
-    while (*name != L'\0') {
-      if (*pattern == L'*') {
-        star = pattern++;
-        resume = name;
-      } else if (*pattern == L'?' || towupper(*pattern) == towupper(*name)) {
-        ++pattern;
-        ++name;
-      } else if (star != nullptr) {
-        pattern = star + 1;
-        name = ++resume;
-      } else {
-        return false;
-      }
-    }
-    while (*pattern == L'*') ++pattern;
-    return *pattern == L'\0';
-  }
-};
-
 }  // namespace
 
-int wmain(int argc, wchar_t* argv[]) {
-  std::vector<std::string> args;
-  args.reserve(static_cast<std::size_t>(argc));
-  // WTF-8, not UTF-8: a name with an unpaired surrogate (NTFS allows them)
-  // must reach the file functions unchanged, not as U+FFFD.
-  for (int i = 0; i < argc; ++i) {
-    const std::wstring_view arg(argv[i]);
-    args.push_back(toWtf8(std::u16string(arg.begin(), arg.end())));
-  }
-  std::vector<const char*> argvUtf8;
-  for (const std::string& arg : args) argvUtf8.push_back(arg.c_str());
-  argvUtf8.push_back(nullptr);
+InputSource& standardInput() {
+  static HandleInput input(GetStdHandle(STD_INPUT_HANDLE));
+  return input;
+}
 
-  if (wantsScript(argc, argvUtf8.data())) {
-    NameOutput output(1, GetStdHandle(STD_OUTPUT_HANDLE));
-    NameOutput errors(2, GetStdHandle(STD_ERROR_HANDLE));
-    PatternNames names;
-    return runScript(argc, argvUtf8.data(), output, errors, FileAccess::disk(), names);
-  }
-  HandleInput input(GetStdHandle(STD_INPUT_HANDLE));
-  TextOutput output(1);
-  return runEditor(argc, argvUtf8.data(), input, output);
+OutputSink& standardOutput() {
+  static TextOutput output(1);
+  return output;
+}
+
+OutputSink& scriptOutput() {
+  static NameOutput output(1, GetStdHandle(STD_OUTPUT_HANDLE));
+  return output;
+}
+
+OutputSink& scriptErrors() {
+  static NameOutput errors(2, GetStdHandle(STD_ERROR_HANDLE));
+  return errors;
 }

@@ -1,4 +1,4 @@
-#include "editor/word_reader.h"
+#include "dialogue/word_reader.h"
 
 #include <gtest/gtest.h>
 

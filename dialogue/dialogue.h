@@ -1,7 +1,7 @@
 // The whole run of the editor: command line, load, menu, commands, messages.
 #pragma once
 
-#include "editor/console.h"
+#include "console/console.h"
 #include "image/file_access.h"
 
 /// Runs the editor for `argc` and `argv` as the platform passes them (argv[1]

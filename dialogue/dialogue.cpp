@@ -1,10 +1,10 @@
-#include "editor/dialogue.h"
+#include "dialogue/dialogue.h"
 
 #include <cstdint>
 #include <string_view>
 
-#include "editor/settings.h"
-#include "editor/word_reader.h"
+#include "image/settings.h"
+#include "dialogue/word_reader.h"
 #include "image/sound_image.h"
 
 namespace {

@@ -1,10 +1,10 @@
-#include "editor/script.h"
+#include "batch/script.h"
 
 #include <cstring>
 #include <string_view>
 
-#include "editor/script_args.h"
-#include "editor/settings.h"
+#include "batch/script_args.h"
+#include "image/settings.h"
 #include "image/sound_image.h"
 
 #ifndef YM2608_VERSION
@@ -226,17 +226,6 @@ bool setFile(SoundImage& image, const std::string& file, const ScriptArgs& args,
 }
 
 }  // namespace
-
-FileNames& FileNames::asGiven() {
-  static FileNames names;
-  return names;
-}
-
-bool FileNames::expand(const std::string& arg, std::vector<std::string>& names,
-                       std::string& /*error*/) {
-  names.assign(1, arg);
-  return true;
-}
 
 int runScript(int argc, const char* const argv[], OutputSink& out, OutputSink& errors,
               FileAccess& files, FileNames& names) {

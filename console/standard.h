@@ -1,0 +1,15 @@
+// The process's own standard input, output and error, one set a platform
+// (console-posix.cpp, console-win32.cpp). The two programs wire these to the
+// dialogue or the scripted interface; tests use the in-memory ones instead.
+#pragma once
+
+#include "console/console.h"
+
+/// Standard input as the dialogue reads it: typed words, a pipe or a file.
+InputSource& standardInput();
+/// Standard output as the dialogue writes it: the menu and its messages.
+OutputSink& standardOutput();
+/// Standard output (results) and error (problems) of the scripted interface,
+/// whose lines carry file names in any language.
+OutputSink& scriptOutput();
+OutputSink& scriptErrors();

@@ -1,0 +1,41 @@
+// Entry on Windows: takes the command line as UTF-16 and hands the parts
+// WTF-8 (UTF-8 that keeps unpaired surrogates), then runs the dialogue, or
+// the scripted interface when the first argument is an option.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "batch/file_names.h"
+#include "batch/script.h"
+#include "batch/script_args.h"
+#include "console/standard.h"
+#include "dialogue/dialogue.h"
+#include "image/file_access.h"
+#include "image/wtf8.h"
+
+// The C runtime must not expand wildcards: "*.dat" is a file name like any
+// other, and one editing run is for one file. The scripted interface expands
+// its own patterns (batch/file_names-win32.cpp).
+extern "C" {
+int _dowildcard = 0;
+}
+
+int wmain(int argc, wchar_t* argv[]) {
+  std::vector<std::string> args;
+  args.reserve(static_cast<std::size_t>(argc));
+  // WTF-8, not UTF-8: a name with an unpaired surrogate (NTFS allows them)
+  // must reach the file functions unchanged, not as U+FFFD.
+  for (int i = 0; i < argc; ++i) {
+    const std::wstring_view arg(argv[i]);
+    args.push_back(toWtf8(std::u16string(arg.begin(), arg.end())));
+  }
+  std::vector<const char*> argvUtf8;
+  for (const std::string& arg : args) argvUtf8.push_back(arg.c_str());
+  argvUtf8.push_back(nullptr);
+
+  if (wantsScript(argc, argvUtf8.data())) {
+    return runScript(argc, argvUtf8.data(), scriptOutput(), scriptErrors(), FileAccess::disk(),
+                     FileNames::system());
+  }
+  return runEditor(argc, argvUtf8.data(), standardInput(), standardOutput());
+}

@@ -2,50 +2,9 @@
 
 #include <string_view>
 
+#include "batch/setting_words.h"
+
 namespace {
-
-char lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool sameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
-const Setting* findSetting(std::string_view name) {
-  for (const Setting& setting : kSettings) {
-    if (sameIgnoringCase(name, setting.name)) return &setting;
-  }
-  return nullptr;
-}
-
-// A switch's value, or -1 when the word is none of the six.
-int switchValue(std::string_view word) {
-  for (const std::string_view on : {"on", "enable", "1"}) {
-    if (sameIgnoringCase(word, on)) return 1;
-  }
-  for (const std::string_view off : {"off", "disable", "0"}) {
-    if (sameIgnoringCase(word, off)) return 0;
-  }
-  return -1;
-}
-
-// Decimal digits only, 0 to 65535; -1 otherwise. A command line can refuse
-// what the dialogue has to wrap.
-long limitTimeValue(std::string_view word) {
-  if (word.empty()) return -1;
-  long n = 0;
-  for (const char c : word) {
-    if (c < '0' || c > '9') return -1;
-    n = n * 10 + (c - '0');
-    if (n > 65535) return -1;
-  }
-  return n;
-}
 
 bool addAssignment(std::string_view text, ScriptArgs& args, std::string& error) {
   const std::size_t equals = text.find('=');
@@ -66,11 +25,10 @@ bool addAssignment(std::string_view text, ScriptArgs& args, std::string& error) 
       return false;
     }
   }
-  const long n = setting->kind == SettingKind::Switch ? switchValue(value) : limitTimeValue(value);
+  const long n = settingValue(*setting, value);
   if (n < 0) {
     error = std::string(setting->name) + " cannot be '" + std::string(value) +
-            (setting->kind == SettingKind::Switch ? "': use on or off"
-                                                  : "': use a number from 0 to 65535");
+            "': " + std::string(settingValueHint(*setting));
     return false;
   }
   args.assignments.push_back({setting, static_cast<std::uint16_t>(n)});

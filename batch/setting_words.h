@@ -1,0 +1,29 @@
+// The words scripts use for the six settings and their values, shared by
+// --set and the listings that --apply reads.
+#pragma once
+
+#include <string_view>
+
+#include "image/settings.h"
+
+/// True when `a` and `b` are the same text, ASCII letters in either case.
+bool sameIgnoringCase(std::string_view a, std::string_view b);
+
+/// The setting called `name` in any letter case, or nullptr when none is.
+const Setting* findSetting(std::string_view name);
+
+/// A switch's value for the word: 1 for on, enable or 1; 0 for off, disable
+/// or 0 (any letter case); -1 for any other word.
+int switchValue(std::string_view word);
+
+/// The number for LimitTime: decimal digits only, 0 to 65535; -1 otherwise.
+/// A script can refuse what the dialogue has to wrap.
+long limitTimeValue(std::string_view word);
+
+/// The value for `setting` (switchValue or limitTimeValue), -1 when the word
+/// is no value of it.
+long settingValue(const Setting& setting, std::string_view word);
+
+/// What `setting` takes, for a message: "use on or off" or "use a number
+/// from 0 to 65535".
+std::string_view settingValueHint(const Setting& setting);

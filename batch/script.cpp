@@ -1,9 +1,11 @@
 #include "batch/script.h"
 
+#include <cerrno>
 #include <cstring>
 #include <string_view>
 
 #include "batch/script_args.h"
+#include "batch/text.h"
 #include "image/settings.h"
 #include "image/sound_image.h"
 
@@ -36,26 +38,35 @@ constexpr std::string_view kHelp =
     "\n"
     "Exit status: 0 every file done, 1 some file failed, 2 bad command line.\n";
 
-// A name as it goes into a line of text: control characters (a line end in
-// a file name, say) would break the one-line-a-file promise, so they show as
-// '?', as ls shows them.
-std::string printable(std::string_view name) {
-  std::string text(name);
-  for (char& c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) c = '?';
-  }
-  return text;
-}
-
-// Each line goes out whole as soon as it is known.
-void putLine(OutputSink& sink, std::string line) {
+// Each line goes out whole as soon as it is known; returns 0, or why the
+// write failed (an errno value).
+int putLine(OutputSink& sink, std::string line) {
   line += '\n';
-  sink.write(line.data(), line.size());
+  return sink.write(line.data(), line.size());
 }
 
 void fileError(OutputSink& errors, std::string_view file, std::string_view what) {
   putLine(errors, std::string(kProgram) + ": " + printable(file) + ": " + std::string(what));
+}
+
+// Why a file could not be opened, read or written, as its error line says it.
+std::string reason(const FileResult& result) {
+  switch (result.failed) {
+    case FileResult::Step::None:
+      break;
+    case FileResult::Step::Open:
+      if (result.error == OpenResult::NotRegular) return "not a regular file";
+      return std::strerror(result.error);
+    case FileResult::Step::Read:
+      return "read error";
+    case FileResult::Step::Write:
+      return "write failed; the settings block may be partly written";
+    case FileResult::Step::Replaced:
+      return "replaced by another file since it was read; left as it is";
+    case FileResult::Step::Shrunk:
+      return "cut short since it was read; left as it is";
+  }
+  return "";
 }
 
 std::string switchWord(unsigned value) {
@@ -64,69 +75,6 @@ std::string switchWord(unsigned value) {
 
 std::string valueText(const Setting& setting, unsigned value) {
   return setting.kind == SettingKind::Switch ? switchWord(value) : std::to_string(value);
-}
-
-// Number of bytes in the UTF-8 character at `text`, or 0 when it is not one
-// (a stray byte, an overlong form, a surrogate, past U+10FFFF).
-std::size_t utf8Length(std::string_view text) {
-  const auto at = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = at(0);
-  std::size_t length = 0;
-  unsigned char low = 0x80;   // the range of the second byte, which rules out
-  unsigned char high = 0xBF;  // overlong forms, surrogates and values too high
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (text.size() < length || at(1) < low || at(1) > high) return 0;
-  for (std::size_t i = 2; i < length; ++i) {
-    if ((at(i) & 0xC0) != 0x80) return 0;
-  }
-  return length;
-}
-
-// `text` as a JSON string: quotes, backslashes and control characters
-// escaped, UTF-8 kept, each byte that is not UTF-8 as U+FFFD.
-std::string jsonString(std::string_view text) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string json = "\"";
-  while (!text.empty()) {
-    const auto c = static_cast<unsigned char>(text[0]);
-    const std::size_t length = utf8Length(text);
-    if (length == 0) {
-      json += "\xEF\xBF\xBD";
-      text.remove_prefix(1);
-      continue;
-    }
-    if (c == '"' || c == '\\') {
-      json += '\\';
-      json += static_cast<char>(c);
-    } else if (c == '\n') {
-      json += "\\n";
-    } else if (c == '\t') {
-      json += "\\t";
-    } else if (c == '\r') {
-      json += "\\r";
-    } else if (c < 0x20 || c == 0x7F) {
-      json += "\\u00";
-      json += kHex[c >> 4];
-      json += kHex[c & 0x0F];
-    } else {
-      json.append(text.substr(0, length));
-    }
-    text.remove_prefix(length);
-  }
-  return json + "\"";
 }
 
 // The table's columns: each setting under its own name, then the mark and
@@ -170,31 +118,32 @@ std::string jsonRow(const SoundImage& image, std::string_view file) {
   return line + "}";
 }
 
-// Loads the head of the file that holds the settings block; false, with the
-// error reported, when the file cannot be read or is too short.
-bool loadBlock(SoundImage& image, const std::string& file, FileAccess& files, OutputSink& errors) {
-  const FileResult loaded = image.load(file.c_str(), files, SettingsBlock::End);
+// Loads the head of the file that holds the settings block, noting which
+// file it was; false, with the error reported, when the file cannot be read,
+// is no regular file or is too short.
+bool loadBlock(SoundImage& image, const std::string& file, FileAccess& files, OutputSink& errors,
+               FileIdentity* identity) {
+  const FileResult loaded = image.loadRegular(file.c_str(), files, SettingsBlock::End, identity);
   if (!loaded) {
-    fileError(errors, file,
-              loaded.failed == FileResult::Step::Open ? std::strerror(loaded.error) : "read error");
+    fileError(errors, file, reason(loaded));
     return false;
   }
   if (image.length < SettingsBlock::End) {
     fileError(errors, file,
-              std::to_string(image.length) + " bytes, too short to hold the settings block (" +
-                  std::to_string(SettingsBlock::End) + " bytes)");
+              std::to_string(image.length) + (image.length == 1 ? " byte" : " bytes") +
+                  ", too short to hold the settings block (" + std::to_string(SettingsBlock::End) +
+                  " bytes)");
     return false;
   }
   return true;
 }
 
-// Applies the assignments and the mark; writes the block when it changed
-// (unless a dry run) and reports what changed. False when the write failed.
-bool setFile(SoundImage& image, const std::string& file, const ScriptArgs& args, FileAccess& files,
-             OutputSink& out, OutputSink& errors) {
-  const SoundImage::Block before = image.block();
+// Applies the assignments and the mark to the image; returns what changed,
+// old value first ("LimitTime 300 -> 120, save mark stamped"), or "" when
+// nothing did.
+std::string applyTo(SoundImage& image, const std::vector<Assignment>& assignments) {
   std::string changes;
-  for (const Assignment& a : args.assignments) {
+  for (const Assignment& a : assignments) {
     const unsigned old = valueOf(image, *a.setting);
     if (old == a.value) continue;
     setValue(image, *a.setting, a.value);
@@ -207,22 +156,45 @@ bool setFile(SoundImage& image, const std::string& file, const ScriptArgs& args,
     if (!changes.empty()) changes += ", ";
     changes += "save mark stamped";
   }
-  if (image.block() == before) {
-    putLine(out, printable(file) + ": unchanged");
-    return true;
-  }
-  if (!args.dryRun) {
-    const FileResult written = image.writeBlock(file.c_str(), files);
+  return changes;
+}
+
+// Sets one file: reads it, and when something must change (and this is no
+// dry run) writes the block in place, deciding anew from the block as the
+// file holds it when opened for writing. Returns the report line, or false
+// with the error reported.
+bool setFile(SoundImage& image, const std::string& file, const ScriptArgs& args, FileAccess& files,
+             OutputSink& errors, std::string& report) {
+  FileIdentity identity;
+  if (!loadBlock(image, file, files, errors, &identity)) return false;
+  std::string changes = applyTo(image, args.assignments);
+  if (!changes.empty() && !args.dryRun) {
+    const FileResult written =
+        image.updateBlock(file.c_str(), files, identity, [&](SoundImage& now) {
+          changes = applyTo(now, args.assignments);
+          return !changes.empty();
+        });
     if (!written) {
       fileError(errors, file,
                 written.failed == FileResult::Step::Open
-                    ? "cannot open for writing: " + std::string(std::strerror(written.error))
-                    : "write failed; the settings block may be partly written");
+                    ? "cannot open for writing: " + reason(written)
+                    : reason(written));
       return false;
     }
   }
-  putLine(out, printable(file) + ": " + changes);
+  report = printable(file) + ": " + (changes.empty() ? "unchanged" : changes);
   return true;
+}
+
+// A result line that could not be written ends the run: a reader that has
+// gone (EPIPE) silently, as other tools end; any other failure with one
+// line that says so and, after --set, which file's report was lost.
+int outputFailed(OutputSink& errors, int error, std::string_view lostReport) {
+  if (error == EPIPE) return 1;
+  std::string line = std::string(kProgram) + ": standard output: " + std::strerror(error);
+  if (!lostReport.empty()) line += "; lost the report " + std::string(lostReport);
+  putLine(errors, line);
+  return 1;
 }
 
 }  // namespace
@@ -235,13 +207,12 @@ int runScript(int argc, const char* const argv[], OutputSink& out, OutputSink& e
     putLine(errors, std::string(kProgram) + ": " + error + " (see ym2608-settings --help)");
     return 2;
   }
-  if (args.mode == ScriptArgs::Mode::Help) {
-    out.write(kHelp.data(), kHelp.size());
-    return 0;
-  }
-  if (args.mode == ScriptArgs::Mode::Version) {
-    putLine(out, std::string(kProgram) + " " + YM2608_VERSION);
-    return 0;
+  if (args.mode == ScriptArgs::Mode::Help || args.mode == ScriptArgs::Mode::Version) {
+    const std::string text = args.mode == ScriptArgs::Mode::Help
+                                 ? std::string(kHelp)
+                                 : std::string(kProgram) + " " + YM2608_VERSION + "\n";
+    const int failed = out.write(text.data(), text.size());
+    return failed != 0 ? outputFailed(errors, failed, "") : 0;
   }
 
   // One image for the whole run, whatever the number of files.
@@ -250,7 +221,9 @@ int runScript(int argc, const char* const argv[], OutputSink& out, OutputSink& e
   int status = 0;
   std::vector<std::string> expanded;
   std::string arg;
-  for (int i = args.firstFile; i < argc; ++i) {
+  std::string line;
+  for (int i = 1; i < argc; ++i) {
+    if (!args.isFile[static_cast<std::size_t>(i)]) continue;
     arg = argv[i];
     if (!names.expand(arg, expanded, error)) {
       fileError(errors, arg, error);
@@ -258,17 +231,28 @@ int runScript(int argc, const char* const argv[], OutputSink& out, OutputSink& e
       continue;
     }
     for (const std::string& file : expanded) {
-      if (!loadBlock(image, file, files, errors)) {
-        status = 1;
-      } else if (args.mode == ScriptArgs::Mode::Set) {
-        if (!setFile(image, file, args, files, out, errors)) status = 1;
-      } else if (args.json) {
-        putLine(out, jsonRow(image, file));
-      } else {
-        if (!headed) putLine(out, tableHeading());
-        headed = true;
-        putLine(out, tableRow(image, file));
+      int failed = 0;
+      if (args.mode == ScriptArgs::Mode::Set) {
+        if (!setFile(image, file, args, files, errors, line)) {
+          status = 1;
+          continue;
+        }
+        failed = putLine(out, line);
+        if (failed != 0) return outputFailed(errors, failed, line);
+        continue;
       }
+      if (!loadBlock(image, file, files, errors, nullptr)) {
+        status = 1;
+        continue;
+      }
+      if (args.json) {
+        failed = putLine(out, jsonRow(image, file));
+      } else {
+        if (!headed) failed = putLine(out, tableHeading());
+        headed = true;
+        if (failed == 0) failed = putLine(out, tableRow(image, file));
+      }
+      if (failed != 0) return outputFailed(errors, failed, "");
     }
   }
   return status;

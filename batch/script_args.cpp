@@ -3,20 +3,21 @@
 #include <string_view>
 
 #include "batch/setting_words.h"
+#include "batch/text.h"
 
 namespace {
 
 bool addAssignment(std::string_view text, ScriptArgs& args, std::string& error) {
   const std::size_t equals = text.find('=');
   if (equals == std::string_view::npos) {
-    error = "--set takes NAME=VALUE, not '" + std::string(text) + "'";
+    error = "--set takes NAME=VALUE, not '" + printable(text) + "'";
     return false;
   }
   const std::string_view name = text.substr(0, equals);
   const std::string_view value = text.substr(equals + 1);
   const Setting* setting = findSetting(name);
   if (setting == nullptr) {
-    error = "no setting is called '" + std::string(name) + "'";
+    error = "no setting is called '" + printable(name) + "'";
     return false;
   }
   for (const Assignment& earlier : args.assignments) {
@@ -27,7 +28,7 @@ bool addAssignment(std::string_view text, ScriptArgs& args, std::string& error) 
   }
   const long n = settingValue(*setting, value);
   if (n < 0) {
-    error = std::string(setting->name) + " cannot be '" + std::string(value) +
+    error = std::string(setting->name) + " cannot be '" + printable(value) +
             "': " + std::string(settingValueHint(*setting));
     return false;
   }
@@ -43,20 +44,22 @@ bool wantsScript(int argc, const char* const argv[]) {
 
 bool parseScriptArgs(int argc, const char* const argv[], ScriptArgs& args, std::string& error) {
   args = ScriptArgs();
+  args.isFile.assign(static_cast<std::size_t>(argc), false);
   bool show = false;
   bool help = false;
   bool version = false;
-  int i = 1;
-  // Options come first; the first argument that is not one, or "--", starts
-  // the files, so a file whose name starts with "--" is safe after either.
-  for (; i < argc; ++i) {
+  bool anyFile = false;
+  bool filesOnly = false;
+  // The whole line is read before anything is opened, so an option at the
+  // end can never be taken for a file after others were written.
+  for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
-    if (arg.substr(0, 2) != "--") break;
-    if (arg == "--") {
-      ++i;
-      break;
-    }
-    if (arg == "--show") {
+    if (filesOnly || arg.empty() || arg[0] != '-') {
+      args.isFile[static_cast<std::size_t>(i)] = true;
+      anyFile = true;
+    } else if (arg == "--") {
+      filesOnly = true;
+    } else if (arg == "--show") {
       show = true;
     } else if (arg == "--json") {
       args.json = true;
@@ -78,11 +81,13 @@ bool parseScriptArgs(int argc, const char* const argv[], ScriptArgs& args, std::
       }
       if (!addAssignment(text, args, error)) return false;
     } else {
-      error = "no option is called '" + std::string(arg) + "'";
+      // A single dash too: "-n" may be meant as an option, and a file called
+      // "-x.dat" is reached after "--" or as "./-x.dat".
+      error = "no option is called '" + printable(arg) + "'";
+      if (arg.substr(0, 2) != "--") error += "; put -- before a file whose name starts with -";
       return false;
     }
   }
-  args.firstFile = i;
 
   if (help || version) {
     args.mode = help ? ScriptArgs::Mode::Help : ScriptArgs::Mode::Version;
@@ -97,7 +102,7 @@ bool parseScriptArgs(int argc, const char* const argv[], ScriptArgs& args, std::
     error = "--json goes with --show";
   } else if (args.dryRun && !set) {
     error = "--dry-run goes with --set";
-  } else if (args.firstFile == argc) {
+  } else if (!anyFile) {
     error = "no FILE given";
   } else {
     args.mode = show ? ScriptArgs::Mode::Show : ScriptArgs::Mode::Set;

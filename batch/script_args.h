@@ -21,9 +21,9 @@ struct ScriptArgs {
   bool dryRun = false;
   /// In the order given; each setting at most once.
   std::vector<Assignment> assignments;
-  /// argv[firstFile] up to the end are the FILE arguments, as given
-  /// (patterns not yet expanded); nothing is kept per file.
-  int firstFile = 0;
+  /// Which arguments are FILEs, as given (patterns not yet expanded): a bit
+  /// an argument, indexed as argv, so no name is copied.
+  std::vector<bool> isFile;
 };
 
 /// True when the command line asks for the scripted interface: its first
@@ -31,6 +31,8 @@ struct ScriptArgs {
 /// always has.
 bool wantsScript(int argc, const char* const argv[]);
 
-/// Reads argv[1..] into `args`, returning false with `error` set to one line
-/// (no line end) naming what is wrong. Nothing is opened here.
+/// Reads the whole of argv[1..] into `args`, returning false with `error` set
+/// to one line (no line end) naming what is wrong. Options may stand anywhere
+/// before "--", after files too; every argument after it is a FILE. Nothing
+/// is opened here.
 bool parseScriptArgs(int argc, const char* const argv[], ScriptArgs& args, std::string& error);

@@ -4,12 +4,21 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include <cerrno>
 #include <filesystem>
+#include <functional>
+#include <future>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "test_support/child.h"
 #include "test_support/expected.h"
 #include "test_support/files.h"
 #include "test_support/memory_console.h"
@@ -25,8 +34,10 @@ class WatchedDisk : public FileAccess {
  public:
   OpenResult open(const char* path, OpenMode mode) override {
     const std::string name(path);
-    if (mode != OpenMode::Read) ++writeOpens[name];
-    if (mode != OpenMode::Read && name.find("read-only") != std::string::npos) {
+    const bool writing = mode != OpenMode::Read && mode != OpenMode::ReadRegular;
+    if (writing) ++writeOpens[name];
+    if (writing && beforeWriteOpen) beforeWriteOpen(name);
+    if (writing && name.find("read-only") != std::string::npos) {
       return {nullptr, EACCES};
     }
     return FileAccess::open(redirect.empty() ? path : redirect.c_str(), mode);
@@ -36,6 +47,9 @@ class WatchedDisk : public FileAccess {
   }
 
   std::map<std::string, int> writeOpens;
+  // Runs as a path is opened for writing: another program's doing between
+  // the read and the write.
+  std::function<void(const std::string&)> beforeWriteOpen;
   bool failWrites = false;
   std::string redirect;  // when set, every path opens this file instead
 };
@@ -83,6 +97,17 @@ TEST(Script, BadCommandLineOpensNothingAndExitsTwo) {
       {{"--show", "--dry-run", "a.dat"}, "--dry-run goes with --set"},
       {{"--show"}, "no FILE given"},
       {{"--", "a.dat"}, "say --show or --set"},
+      {{"--set", "TimerA=on", "a.dat", "--bogus"}, "no option is called '--bogus'"},
+      {{"--set", "TimerA=on", "a.dat", "-n"}, "no option is called '-n'; put -- before"},
+      {{"--show", "-x.dat"}, "no option is called '-x.dat'; put -- before"},
+      {{"--show", "a.dat", "-"}, "no option is called '-'; put -- before"},
+      {{"--show", "a.dat", "--set", "TimerA=on"}, "--show and --set do not go together"},
+      {{"--show", "--bo\ngus\r"}, "no option is called '--bo?gus?'"},
+      {{"--set",
+        "Timer\x85"
+        "A=on",
+        "a.dat"},
+       "no setting is called 'Timer?A'"},
   };
   TempDir dir;
   const std::string file = dir.path("a.dat");
@@ -105,6 +130,46 @@ TEST(Script, BadCommandLineOpensNothingAndExitsTwo) {
     EXPECT_TRUE(disk.writeOpens.empty());
   }
   EXPECT_EQ(readFile(file), songBytes(1024));
+}
+
+// Options stand anywhere before "--", after files too, and the whole line
+// is read before a file is touched; after "--" every argument is a file.
+TEST(Script, OptionsStandAnywhereBeforeTheDoubleDash) {
+  const struct {
+    std::vector<std::string> args;
+    std::string out;  // after the file's name
+    bool written;
+    std::string errors;
+  } cases[] = {
+      {{"--set", "LimitTime=120", "a.dat", "--dry-run"},
+       ": LimitTime 300 -> 120, save mark stamped\n",
+       false,
+       ""},
+      {{"--set", "LimitTime=120", "a.dat", "--set", "TimerA=off"},
+       ": LimitTime 300 -> 120, TimerA on -> off, save mark stamped\n",
+       true,
+       ""},
+      {{"--set", "LimitTime=120", "--", "a.dat", "--dry-run"},
+       ": LimitTime 300 -> 120, save mark stamped\n",
+       true,
+       "ym2608-settings: --dry-run: No such file or directory\n"},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    const std::string a = dir.path("a.dat");
+    writeFile(a, songBytes(912));
+    std::vector<std::string> args = c.args;
+    for (std::string& arg : args) {
+      if (arg == "a.dat") arg = a;
+    }
+    SCOPED_TRACE(args.back());
+    WatchedDisk disk;
+    const Outcome r = runWith(args, disk);
+    EXPECT_EQ(r.out, a + c.out);
+    EXPECT_EQ(r.errors, c.errors);
+    EXPECT_EQ(r.status, c.errors.empty() ? 0 : 1);
+    EXPECT_EQ(readFile(a) != songBytes(912), c.written);
+  }
 }
 
 // Set, then the same again: the second run writes nothing, so a file that
@@ -151,44 +216,101 @@ TEST(Script, SetIsAbsoluteAndASecondRunWritesNothing) {
   EXPECT_EQ(runWith({"--set", "LimitTime=300", a}, disk).out, a + ": save mark stamped\n");
 }
 
+// Ways another program changes a file between --set's read and its write.
+void replaceFile(const std::string& path) {
+  // The same bytes in another file, renamed over it as editors save.
+  writeFile(path + ".new", readFile(path));
+  fs::rename(fsPath(path + ".new"), fsPath(path));
+}
+void shrinkFile(const std::string& path) {
+  fs::resize_file(fsPath(path), 911);
+}
+void removeFile(const std::string& path) {
+  fs::remove(fsPath(path));
+}
+
 // Bad files among good ones: each bad one gets its line, keeps its bytes,
 // and the run goes on; only the settings block of a good one changes,
-// whatever its length.
+// whatever its length. Nothing but a regular file is read or written, and
+// nothing waits.
 TEST(Script, EachFileSucceedsOrFailsOnItsOwn) {
   TempDir dir;
   fs::create_directory(fsPath(dir.path("folder")));
   const struct {
-    std::string name;
-    std::size_t size;   // 0: no file is made
-    const char* error;  // nullptr: the file is written
+    std::string name;                          // in the folder, or a path from the root
+    std::size_t size;                          // 0: no file is made
+    const char* error;                         // nullptr: the file is written
+    void (*between)(const std::string& path);  // between the read and the write
+    bool fifo;
   } files[] = {
-      {"first.dat", 912, nullptr},
-      {"missing.dat", 0, ": No such file or directory"},
-      {"short.dat", 911, ": 911 bytes, too short to hold the settings block (912 bytes)"},
-      {"folder", 0, ": Is a directory"},
-      {"read-only.dat", 2048, ": cannot open for writing: Permission denied"},
-      {"long.dat", 100000, nullptr},
+      {"first.dat", 912, nullptr, nullptr, false},
+      {"missing.dat", 0, ": No such file or directory", nullptr, false},
+      {"tiny.dat", 1, ": 1 byte, too short to hold the settings block (912 bytes)", nullptr, false},
+      {"short.dat", 911, ": 911 bytes, too short to hold the settings block (912 bytes)", nullptr,
+       false},
+      {"folder", 0, ": Is a directory", nullptr, false},
+      {"read-only.dat", 2048, ": cannot open for writing: Permission denied", nullptr, false},
+      {"long.dat", 100000, nullptr, nullptr, false},
+      {"replaced.dat", 912, ": replaced by another file since it was read; left as it is",
+       replaceFile, false},
+      {"shrunk.dat", 4096, ": cut short since it was read; left as it is", shrinkFile, false},
+      {"removed.dat", 912, ": cannot open for writing: No such file or directory", removeFile,
+       false},
+#ifdef _WIN32
+      {"com1.dat", 0, ": not a regular file", nullptr, false},
+      {"AUX.dat", 0, ": not a regular file", nullptr, false},
+      {"con.dat", 0, ": not a regular file", nullptr, false},
+      {"nul", 0, ": not a regular file", nullptr, false},
+      {"Lpt1.txt", 0, ": not a regular file", nullptr, false},
+#else
+      {"fifo.dat", 0, ": not a regular file", nullptr, true},
+      {"/dev/zero", 0, ": not a regular file", nullptr, false},
+#endif
+      {"last.dat", 912, nullptr, nullptr, false},
   };
   std::vector<std::string> args = {"--set", "TimerB=on"};
   std::string errors;
+  WatchedDisk disk;
+  std::map<std::string, void (*)(const std::string&)> between;
   for (const auto& f : files) {
-    args.push_back(dir.path(f.name));
+    args.push_back(f.name[0] == '/' ? f.name : dir.path(f.name));
     if (f.size > 0) writeFile(args.back(), songBytes(f.size));
+#ifndef _WIN32
+    if (f.fifo) {
+      ASSERT_EQ(mkfifo(args.back().c_str(), 0600), 0);
+    }
+#endif
+    if (f.between != nullptr) between[args.back()] = f.between;
     if (f.error != nullptr) errors += "ym2608-settings: " + args.back() + f.error + "\n";
   }
-  WatchedDisk disk;
-  const Outcome r = runWith(args, disk);
+  std::map<std::string, Bytes> afterwards;  // what the file holds once changed by another
+  disk.beforeWriteOpen = [&](const std::string& path) {
+    if (between.count(path) == 0) return;
+    between[path](path);
+    if (fs::exists(fsPath(path))) afterwards[path] = readFile(path);
+  };
+  // A FIFO that held the run would hold it for ever: give up after a while,
+  // and let it go by opening the other end.
+  auto run = std::async(std::launch::async, [&] { return runWith(args, disk); });
+  if (run.wait_for(Child::patience) == std::future_status::timeout) {
+#ifndef _WIN32
+    close(open(dir.path("fifo.dat").c_str(), O_WRONLY | O_NONBLOCK));
+#endif
+    FAIL() << "the run waited on a file";
+  }
+  const Outcome r = run.get();
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.errors, errors);
-  for (const auto& f : files) {
-    SCOPED_TRACE(f.name);
-    const std::string path = dir.path(f.name);
+  for (std::size_t i = 0; i < std::size(files); ++i) {
+    const auto& f = files[i];
+    const std::string& path = args[i + 2];
+    SCOPED_TRACE(path);
     const bool written = f.error == nullptr;
     EXPECT_EQ(r.out.find(path + ": TimerB off -> on, save mark stamped\n") != std::string::npos,
               written);
-    if (f.size > 0) {
-      EXPECT_EQ(readFile(path),
-                written ? saved(songBytes(f.size), 0xF3, 300, 0xF6) : songBytes(f.size));
+    if (f.size > 0 && fs::exists(fsPath(path))) {
+      const Bytes before = afterwards.count(path) > 0 ? afterwards[path] : songBytes(f.size);
+      EXPECT_EQ(readFile(path), written ? saved(before, 0xF3, 300, 0xF6) : before);
     }
   }
 

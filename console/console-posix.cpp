@@ -52,24 +52,25 @@ class FdOutput : public OutputSink {
  public:
   explicit FdOutput(int fd) : fd_(fd) {}
 
-  void write(const char* data, std::size_t size) override {
-    while (size > 0 && !failed_) {
+  int write(const char* data, std::size_t size) override {
+    while (size > 0 && error_ == 0) {
       const ssize_t n = ::write(fd_, data, size);
       if (n < 0) {
         if (errno == EINTR || (wouldBlock() && waitFor(fd_, POLLOUT, -1))) continue;
-        // Nobody reads the menu any more (a closed pipe, a full disk). The
-        // commands still count, so carry on without output.
-        failed_ = true;
-        return;
+        // Nobody reads the output any more (a closed pipe, a full disk):
+        // take nothing more, and let the caller decide what that means.
+        error_ = errno;
+        break;
       }
       data += n;
       size -= static_cast<std::size_t>(n);
     }
+    return error_;
   }
 
  private:
   int fd_;
-  bool failed_ = false;
+  int error_ = 0;
 };
 
 }  // namespace

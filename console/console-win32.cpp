@@ -4,6 +4,7 @@
 #include <io.h>
 #include <windows.h>
 
+#include <cerrno>
 #include <string>
 #include <string_view>
 
@@ -80,30 +81,47 @@ class HandleInput : public InputSource {
   bool ended_ = false;
 };
 
+// Why a write failed, as an errno value. A reader that has gone shows as
+// ERROR_BROKEN_PIPE, or ERROR_NO_DATA while its end is closing; both are
+// EPIPE here, as on POSIX, so the scripted interface stops at once.
+int reasonOfFailedWrite() {
+  switch (GetLastError()) {
+    case ERROR_BROKEN_PIPE:
+    case ERROR_NO_DATA:
+      return EPIPE;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    default:
+      return errno != 0 ? errno : EIO;
+  }
+}
+
 // Standard output (descriptor 1) or error (2) through the C runtime in text
 // mode, which turns each LF into CR LF on the way out.
 class TextOutput : public OutputSink {
  public:
   explicit TextOutput(int fd) : fd_(fd) {}
 
-  void write(const char* data, std::size_t size) override {
-    while (size > 0 && !failed_) {
+  int write(const char* data, std::size_t size) override {
+    while (size > 0 && error_ == 0) {
       const auto chunk = static_cast<unsigned>(size > kBlock ? kBlock : size);
       const int n = _write(fd_, data, chunk);
       if (n <= 0) {
-        // Nobody reads the output any more (a closed pipe, a full disk). The
-        // commands still count, so carry on without output.
-        failed_ = true;
-        return;
+        // Nobody reads the output any more (a closed pipe, a full disk):
+        // take nothing more, and let the caller decide what that means.
+        error_ = reasonOfFailedWrite();
+        break;
       }
       data += n;
       size -= static_cast<std::size_t>(n);
     }
+    return error_;
   }
 
  private:
   int fd_;
-  bool failed_ = false;
+  int error_ = 0;
 };
 
 // The scripted interface's output, which carries file names in any
@@ -116,7 +134,7 @@ class NameOutput : public OutputSink {
     console_ = GetFileType(handle) == FILE_TYPE_CHAR && GetConsoleMode(handle, &mode);
   }
 
-  void write(const char* data, std::size_t size) override {
+  int write(const char* data, std::size_t size) override {
     if (!console_) return text_.write(data, size);
     // Lines arrive whole (the interface writes a line at a time), so no
     // character is split between two writes. Bytes that are not UTF-8 show
@@ -135,9 +153,12 @@ class NameOutput : public OutputSink {
     for (std::size_t done = 0; done < crlf.size();) {
       DWORD wrote = 0;
       const DWORD chunk = static_cast<DWORD>(crlf.size() - done > 8192 ? 8192 : crlf.size() - done);
-      if (!WriteConsoleW(handle_, crlf.data() + done, chunk, &wrote, nullptr) || wrote == 0) return;
+      if (!WriteConsoleW(handle_, crlf.data() + done, chunk, &wrote, nullptr) || wrote == 0) {
+        return EIO;
+      }
       done += wrote;
     }
+    return 0;
   }
 
  private:

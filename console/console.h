@@ -22,9 +22,11 @@ class InputSource {
 class OutputSink {
  public:
   virtual ~OutputSink() = default;
-  /// Writes all `size` bytes, or as many as the destination takes. Failures
-  /// are the sink's own business: there is nowhere left to report them.
-  virtual void write(const char* data, std::size_t size) = 0;
+  /// Writes all `size` bytes; returns 0 when they all went out, otherwise
+  /// the system's reason (an errno value: EPIPE when the reader has gone).
+  /// After a failure the sink takes nothing more. The dialogue goes on
+  /// without its output; the scripted interface stops.
+  virtual int write(const char* data, std::size_t size) = 0;
 };
 
 /// Buffers output: collects it and hands it to the sink in 16 KiB blocks, so

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "image/settings.h"
 #include "dialogue/word_reader.h"
+#include "image/settings.h"
 #include "image/sound_image.h"
 
 namespace {

@@ -132,6 +132,20 @@ const Fault kFaults[] = {
        return grown;
      },
      "save end!\n", After::Edited},
+    {"changed by another program before the save", Start::File, 2048, Step::None,
+     [](const std::string& path, const Bytes& onDisk) {
+       // Bits and bytes the edits leave alone: those stay as the other
+       // program left them.
+       Bytes changed = onDisk;
+       changed[0] ^= 0xFF;
+       changed[0x389] ^= 0x02;  // TimerB
+       changed[0x38C] ^= 0x04;  // a ModeFlags bit no setting owns
+       changed[0x38D] ^= 0xFF;
+       changed[0x390] ^= 0xFF;
+       writeFile(path, changed);
+       return changed;
+     },
+     "save end!\n", After::Edited},
     {"1 MiB, past what the image holds", Start::File, 1 << 20, Step::None, unchanged, "save end!\n",
      After::Edited},
     {"empty", Start::File, 0, Step::None, unchanged, "save end!\n", After::Edited},

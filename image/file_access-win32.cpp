@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <string>
 
+#include "image/device_names.h"
 #include "image/file_access.h"
 #include "image/wtf8.h"
 
@@ -23,6 +24,33 @@ bool widen(const char* name, std::wstring& wide) {
   return true;
 }
 
+HANDLE handleOf(std::FILE* file) {
+  return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+}
+
+// The scripted interface's open. A name such as CON, AUX or COM1.dat is a
+// device in every folder, and opening one can wait for ever (AUX, COM1) or
+// reach the console (CON): refuse it by name before any open. Anything else
+// that is not a file on a disk (a named pipe, say) is refused after the open,
+// before a byte moves.
+OpenResult openRegular(const char* path, const std::wstring& name, OpenMode mode) {
+  if (isReservedDeviceName(path)) return {nullptr, OpenResult::NotRegular};
+  const int access = mode == OpenMode::ReadRegular ? _O_RDONLY : _O_RDWR;
+  const int fd = _wopen(name.c_str(), access | _O_BINARY);
+  if (fd < 0) return {nullptr, errno};
+  if (GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fd))) != FILE_TYPE_DISK) {
+    _close(fd);
+    return {nullptr, OpenResult::NotRegular};
+  }
+  std::FILE* file = _fdopen(fd, mode == OpenMode::ReadRegular ? "rb" : "r+b");
+  if (file == nullptr) {
+    const int error = errno;
+    _close(fd);
+    return {nullptr, error};
+  }
+  return {file, 0};
+}
+
 }  // namespace
 
 OpenResult FileAccess::open(const char* path, OpenMode mode) {
@@ -30,6 +58,15 @@ OpenResult FileAccess::open(const char* path, OpenMode mode) {
   if (!widen(path, name)) return {nullptr, EINVAL};
   std::FILE* file = nullptr;
   switch (mode) {
+    case OpenMode::ReadRegular:
+    case OpenMode::UpdateRegular: {
+      const OpenResult opened = openRegular(path, name, mode);
+      if (opened.file == nullptr && opened.error != EACCES) return opened;
+      // EACCES may be a folder: told apart below.
+      file = opened.file;
+      errno = opened.error;
+      break;
+    }
     case OpenMode::Read:
       file = _wfopen(name.c_str(), L"rb");
       break;
@@ -60,6 +97,17 @@ OpenResult FileAccess::open(const char* path, OpenMode mode) {
     return {nullptr, error};
   }
   // A load is one read into the image: let it go straight there.
-  if (mode == OpenMode::Read) std::setvbuf(file, nullptr, _IONBF, 0);
+  if (mode == OpenMode::Read || mode == OpenMode::ReadRegular) {
+    std::setvbuf(file, nullptr, _IONBF, 0);
+  }
   return {file, 0};
+}
+
+bool FileAccess::identify(std::FILE* file, FileIdentity& identity) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(handleOf(file), &info)) return false;
+  identity.volume = info.dwVolumeSerialNumber;
+  identity.index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+  identity.size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+  return true;
 }

@@ -65,23 +65,43 @@ void SoundImage::setLimitTime(std::int32_t n) {
 }
 
 FileResult SoundImage::load(const char* path, FileAccess& files, std::size_t limit) {
-  const OpenResult opened = files.open(path, OpenMode::Read);
+  return readFrom(files.open(path, OpenMode::Read), files, limit);
+}
+
+FileResult SoundImage::loadRegular(const char* path, FileAccess& files, std::size_t limit,
+                                   FileIdentity* identity) {
+  const OpenResult opened = files.open(path, OpenMode::ReadRegular);
+  if (opened.file != nullptr && identity != nullptr && !files.identify(opened.file, *identity)) {
+    const int error = errno;
+    files.close(opened.file);
+    return {FileResult::Step::Open, error};
+  }
+  return readFrom(opened, files, limit);
+}
+
+FileResult SoundImage::readFrom(const OpenResult& opened, FileAccess& files, std::size_t limit) {
   if (opened.file == nullptr) return {FileResult::Step::Open, opened.error};
-  // Zero first, so the settings of a file too short to hold them read as
-  // off and 0 instead of whatever an earlier load left.
-  bytes.fill(0);
   std::size_t got = 0;
   // A short count is the end of the file; only an error (such as a disk
-  // failing partway) makes the image unusable.
+  // failing partway) makes the image unusable. The read goes straight into
+  // the image: clearing all 64 KiB first would cost more than reading the
+  // 912 bytes a listing wants.
   const bool ok = files.read(opened.file, bytes.data(), limit < Capacity ? limit : Capacity, got);
   files.close(opened.file);
   if (!ok) {
     // Leave no part of a failed read behind for a later save to write.
-    bytes.fill(0);
+    std::fill_n(bytes.begin(), got, 0);
     length = 0;
     return {FileResult::Step::Read, 0};
   }
   length = got;
+  // Settings past the end of a short file read as off and 0, not as whatever
+  // an earlier load left there.
+  if (length < SettingsBlock::End) {
+    std::fill(bytes.begin() + std::max(length, SettingsBlock::TimerFlags),
+              bytes.begin() + SettingsBlock::End, 0);
+  }
+  loaded_ = block();
   return {};
 }
 
@@ -95,13 +115,56 @@ bool SoundImage::hasSaveMark() const {
          bytes[SettingsBlock::SaveMark + 1] == (SettingsBlock::SaveMarkValue >> 8);
 }
 
+namespace {
+
+constexpr std::size_t kBlockStart = SettingsBlock::TimerFlags;
+constexpr std::size_t kBlockSize = SettingsBlock::End - SettingsBlock::TimerFlags;
+
+// The block's bytes from `from` (a file's own), with what the user changed
+// from `loaded` to `edited` laid over: each switch bit that differs, both
+// bytes of LimitTime when it differs, and the SaveMark. Every other bit, 0x38D
+// included, stays as `from` holds it.
+SoundImage::Block mergeEdits(const SoundImage::Block& from, const SoundImage::Block& loaded,
+                             const SoundImage::Block& edited) {
+  const auto at = [](std::size_t offset) { return offset - kBlockStart; };
+  SoundImage::Block merged = from;
+  for (const std::size_t flags : {SettingsBlock::TimerFlags, SettingsBlock::ModeFlags}) {
+    const auto changed = static_cast<std::uint8_t>(loaded[at(flags)] ^ edited[at(flags)]);
+    merged[at(flags)] =
+        static_cast<std::uint8_t>((from[at(flags)] & ~changed) | (edited[at(flags)] & changed));
+  }
+  for (const std::size_t offset : {SettingsBlock::LimitTime, SettingsBlock::LimitTime + 1}) {
+    if (loaded[at(SettingsBlock::LimitTime)] != edited[at(SettingsBlock::LimitTime)] ||
+        loaded[at(SettingsBlock::LimitTime + 1)] != edited[at(SettingsBlock::LimitTime + 1)]) {
+      merged[at(offset)] = edited[at(offset)];
+    }
+  }
+  for (const std::size_t offset : {SettingsBlock::SaveMark, SettingsBlock::SaveMark + 1}) {
+    merged[at(offset)] = edited[at(offset)];
+  }
+  return merged;
+}
+
+// Writes `size` bytes at `offset`, then flushes and closes the file (always);
+// false when any step failed.
+bool writeAndClose(FileAccess& files, std::FILE* file, std::size_t offset, const std::uint8_t* data,
+                   std::size_t size) {
+  bool ok = files.seek(file, offset) && files.write(file, data, size);
+  ok = files.flush(file) && ok;
+  ok = files.close(file) && ok;
+  return ok;
+}
+
+}  // namespace
+
 SaveResult SoundImage::save(const char* path, FileAccess& files) {
   stampSaveMark();
 
   // Update in place rather than empty and rewrite: a failure halfway then
   // leaves the old bytes, and the tail of a file longer than the image is kept.
   OpenResult opened = files.open(path, OpenMode::Update);
-  if (opened.missing()) {
+  const bool vanished = opened.missing();
+  if (vanished) {
     // The file vanished since the load. Create it, but never empty a file
     // that appeared in the meantime.
     opened = files.open(path, OpenMode::CreateNew);
@@ -109,21 +172,54 @@ SaveResult SoundImage::save(const char* path, FileAccess& files) {
   std::FILE* file = opened.file;
   if (file == nullptr) return SaveResult::OpenFailed;
 
-  bool ok = files.write(file, bytes.data(), length);
-  ok = files.flush(file) && ok;
-  ok = files.close(file) && ok;
-  return ok ? SaveResult::Saved : SaveResult::WriteFailed;
+  FileIdentity now;
+  if (vanished || !files.identify(file, now) || now.size < length) {
+    // Nothing of the file as loaded is left to keep (it vanished, or was cut
+    // short): write it whole from the image.
+    return writeAndClose(files, file, 0, bytes.data(), length) ? SaveResult::Saved
+                                                               : SaveResult::WriteFailed;
+  }
+  // Only the block's bytes that the file held at the load are written; a
+  // file that ends before the block gets nothing.
+  const std::size_t size =
+      length > kBlockStart ? std::min(length, SettingsBlock::End) - kBlockStart : 0;
+  Block current = loaded_;
+  std::size_t got = 0;
+  if (size > 0 && (!files.seek(file, kBlockStart) || !files.read(file, current.data(), size, got) ||
+                   got != size)) {
+    files.close(file);
+    return SaveResult::WriteFailed;
+  }
+  const Block merged = mergeEdits(current, loaded_, block());
+  return writeAndClose(files, file, kBlockStart, merged.data(), size) ? SaveResult::Saved
+                                                                      : SaveResult::WriteFailed;
 }
 
-FileResult SoundImage::writeBlock(const char* path, FileAccess& files) const {
-  constexpr std::size_t kFirst = SettingsBlock::TimerFlags;
-  const OpenResult opened = files.open(path, OpenMode::Update);
+FileResult SoundImage::updateBlock(const char* path, FileAccess& files,
+                                   const FileIdentity& identity,
+                                   const std::function<bool(SoundImage&)>& edit) {
+  const OpenResult opened = files.open(path, OpenMode::UpdateRegular);
   if (opened.file == nullptr) return {FileResult::Step::Open, opened.error};
   std::FILE* file = opened.file;
-  bool ok = files.seek(file, kFirst) &&
-            files.write(file, bytes.data() + kFirst, SettingsBlock::End - kFirst);
-  ok = files.flush(file) && ok;
-  ok = files.close(file) && ok;
-  if (!ok) return {FileResult::Step::Write, 0};
+  FileIdentity now;
+  FileResult result;
+  std::size_t got = 0;
+  if (!files.identify(file, now)) {
+    result = {FileResult::Step::Open, errno};
+  } else if (!now.sameFile(identity)) {
+    result = {FileResult::Step::Replaced, 0};
+  } else if (now.size < SettingsBlock::End) {
+    result = {FileResult::Step::Shrunk, 0};
+  } else if (!files.seek(file, kBlockStart) ||
+             !files.read(file, bytes.data() + kBlockStart, kBlockSize, got) || got != kBlockSize) {
+    result = {FileResult::Step::Read, 0};
+  }
+  if (!result || !edit(*this)) {
+    files.close(file);
+    return result;
+  }
+  if (!writeAndClose(files, file, kBlockStart, bytes.data() + kBlockStart, kBlockSize)) {
+    return {FileResult::Step::Write, 0};
+  }
   return {};
 }

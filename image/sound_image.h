@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 #include "image/file_access.h"
 
@@ -37,10 +38,18 @@ enum class SaveResult {
 
 /// How a load or a block write ended; true when it succeeded.
 struct FileResult {
-  enum class Step { None, Open, Read, Write };
+  enum class Step {
+    None,
+    Open,
+    Read,
+    Write,
+    Replaced,  // opened for writing, it is another file than the one read
+    Shrunk     // opened for writing, it no longer holds the whole block
+  };
   /// The step that failed, None when none did.
   Step failed = Step::None;
-  /// The system's reason (an errno value) when the open failed; 0 otherwise.
+  /// The system's reason (an errno value, or OpenResult::NotRegular) when the
+  /// open failed; 0 otherwise.
   int error = 0;
   explicit operator bool() const { return failed == Step::None; }
 };
@@ -49,7 +58,8 @@ struct SoundImage {
   /// The image holds at most this many bytes from the start of the file.
   static constexpr std::size_t Capacity = 0x10000;
 
-  /// The first bytes of the file; after a load every byte past `length` is 0.
+  /// The first bytes of the file; after a load the bytes of the settings
+  /// block that lie past `length` are 0.
   std::array<std::uint8_t, Capacity> bytes{};
   /// How many bytes the load delivered; a save writes back exactly this many.
   std::size_t length = 0;
@@ -76,17 +86,33 @@ struct SoundImage {
   /// smaller.
   FileResult load(const char* path, FileAccess& files = FileAccess::disk(),
                   std::size_t limit = Capacity);
+  /// Like load, for the scripted interface: only a regular file is read, and
+  /// nothing waits (Step::Open with OpenResult::NotRegular otherwise). Sets
+  /// `identity`, when given, to the file that was read.
+  FileResult loadRegular(const char* path, FileAccess& files, std::size_t limit,
+                         FileIdentity* identity = nullptr);
   /// Sets the SaveMark in the image: 0x55 at 0x38E, 0xAA at 0x38F.
   void stampSaveMark();
   /// True when the image holds the SaveMark.
   bool hasSaveMark() const;
-  /// Stamps the SaveMark, then writes `length` bytes over the start of the
-  /// file at `path` without truncating it, so bytes past `length` (the tail of
-  /// a file longer than Capacity) stay as they are. A file that no longer
-  /// exists is created.
+  /// Stamps the SaveMark and writes the settings made since the load into
+  /// the file at `path`. While the file is at least `length` bytes long only
+  /// the block's bytes within `length` are written, and only the settings
+  /// changed here and the mark: a bit or byte another program changed since
+  /// the load stays as it now is. A file that vanished is created, and one
+  /// that became shorter is written whole from the image (`length` bytes
+  /// from the start, never truncated).
   SaveResult save(const char* path, FileAccess& files = FileAccess::disk());
-  /// Writes the image's settings block (0x389 to 0x38F) over the same bytes
-  /// of the existing file at `path`, which must hold the whole block: no
-  /// other byte is written, and the file is neither created nor cut.
-  FileResult writeBlock(const char* path, FileAccess& files = FileAccess::disk()) const;
+  /// Opens the file at `path` to write it in place, never creating or cutting
+  /// it, and makes sure it is the file `identity` names (Step::Replaced) and
+  /// still holds the whole block (Step::Shrunk). Then reads the block as the
+  /// file now holds it into the image, calls `edit`, and writes the block
+  /// back when `edit` returns true; no other byte is written.
+  FileResult updateBlock(const char* path, FileAccess& files, const FileIdentity& identity,
+                         const std::function<bool(SoundImage&)>& edit);
+
+ private:
+  FileResult readFrom(const OpenResult& opened, FileAccess& files, std::size_t limit);
+  /// The block as the load found it, so that a save writes only the changes.
+  Block loaded_{};
 };

@@ -61,9 +61,10 @@ class ScriptedInput : public InputSource {
 /// Keeps everything written, and how many writes it took.
 class RecordingOutput : public OutputSink {
  public:
-  void write(const char* data, std::size_t size) override {
+  int write(const char* data, std::size_t size) override {
     text.append(data, size);
     ++writes;
+    return 0;
   }
   std::string text;
   int writes = 0;

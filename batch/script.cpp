@@ -30,11 +30,13 @@ constexpr std::string_view kHelp =
     "  --set NAME=VALUE  set a setting in each FILE and stamp the save mark;\n"
     "                    a file that is already so is not written\n"
     "  --dry-run         with --set: report what would change, write nothing\n"
-    "  --                the arguments after it are files, whatever their names\n"
+    "  --                the arguments after it are files, whatever their names;\n"
+    "                    before it, options may stand anywhere\n"
     "\n"
     "NAME, in any letter case: TimerA, TimerB, FadeoutDriverMode, GraphicECMode2203\n"
     "and LimitEndFlag take on/off, enable/disable or 1/0; LimitTime takes 0 to 65535.\n"
-    "On Windows the program expands * and ? in FILE itself.\n"
+    "Only regular files are read or written. On Windows the program expands\n"
+    "* and ? in FILE itself.\n"
     "\n"
     "Exit status: 0 every file done, 1 some file failed, 2 bad command line.\n";
 

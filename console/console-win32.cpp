@@ -12,7 +12,10 @@
 
 namespace {
 
-// Ctrl+Z, typed at a console (then Enter), ends the input.
+// Ctrl+Z (0x1A) ends the input wherever it comes from: typed at a console
+// (then Enter), and in a pipe or a file too. The C runtime's text mode and
+// DOS before it end a file there, and a command script saved by an old
+// Windows editor may still carry one at its end.
 constexpr char kEndOfInput = 0x1A;
 
 // Reads and writes go in blocks of at most 64 KiB: ReadFile and _write take

@@ -8,9 +8,12 @@
 #include "dialogue/dialogue.h"
 
 int main(int argc, char* argv[]) {
-  // A reader that goes away must not kill the run before a save it asked
-  // for, nor turn the exit status into anything but 0.
-  std::signal(SIGPIPE, SIG_IGN);
+  // The scripted interface dies of SIGPIPE when its reader goes away, as
+  // other tools do (`--show *.dat | head -1` reads no more files); ignored,
+  // it ends at the EPIPE instead.
   if (wantsScript(argc, argv)) return runScript(argc, argv, scriptOutput(), scriptErrors());
+  // The dialogue's reader going away must not kill the run before a save it
+  // asked for, nor turn the exit status into anything but 0.
+  std::signal(SIGPIPE, SIG_IGN);
   return runEditor(argc, argv, standardInput(), standardOutput());
 }

@@ -1,6 +1,11 @@
 // The built program, run as users and scripts run it: through pipes.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -234,6 +239,52 @@ TEST(Program, SetsThenListsACollection) {
     editor.type("", true);
     EXPECT_EQ(editor.finish(), r.status);
     EXPECT_EQ(editor.output, consoleText(r.output));
+  }
+}
+
+// Output that cannot be written ends the run before the next file is
+// opened: a reader that went away at once (by SIGPIPE on POSIX, status 1 on
+// Windows), a full disk or a closed descriptor with one line that names the
+// lost report.
+TEST(Program, OutputThatCannotBeWrittenEndsTheRun) {
+  const struct {
+    const char* how;
+    const char* redirect;  // nullptr: a pipe whose reader has gone
+    const char* error;
+  } cases[] = {
+      {"a reader that went away", nullptr, ""},
+#ifndef _WIN32
+      {"a full disk", "> /dev/full",
+       "ym2608-settings: standard output: No space left on device; lost the report a.dat: "
+       "LimitTime 300 -> 7, save mark stamped\n"},
+      {"a closed descriptor", ">&-",
+       "ym2608-settings: standard output: Bad file descriptor; lost the report a.dat: "
+       "LimitTime 300 -> 7, save mark stamped\n"},
+#endif
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.how);
+    TempDir dir;
+    for (const char* name : {"a.dat", "b.dat"}) {
+      std::filesystem::copy_file(DEMO_FILE, fsPath(dir.path(name)));
+    }
+    const Bytes original = readFile(dir.path("b.dat"));
+    const std::vector<std::string> args = {"--set", "LimitTime=7", "a.dat", "b.dat"};
+    if (c.redirect == nullptr) {
+      Child editor(EDITOR_BINARY, args, /*keepOutput=*/false, dir.path(""));
+      EXPECT_NE(editor.finish(), 0);
+    } else {
+#ifndef _WIN32
+      const std::string command = "cd '" + dir.path("") + "' && " + EDITOR_BINARY +
+                                  " --set LimitTime=7 a.dat b.dat " + c.redirect + " 2>errors";
+      const int status = std::system(command.c_str());
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+      const Bytes errors = readFile(dir.path("errors"));
+      EXPECT_EQ(std::string(errors.begin(), errors.end()), c.error);
+#endif
+    }
+    EXPECT_EQ(readFile(dir.path("a.dat"))[0x38A], 7);
+    EXPECT_EQ(readFile(dir.path("b.dat")), original);
   }
 }
 

@@ -36,6 +36,29 @@ bool addAssignment(std::string_view text, ScriptArgs& args, std::string& error) 
   return true;
 }
 
+// True when `arg` is the option `name`, alone or as name=VALUE.
+bool hasValue(std::string_view arg, std::string_view name) {
+  return arg.substr(0, name.size()) == name &&
+         (arg.size() == name.size() || arg[name.size()] == '=');
+}
+
+// The value of the option at argv[i], from "--name=VALUE" or the next
+// argument (moving `i` past it); false with `error` when there is none.
+bool valueOf(int argc, const char* const argv[], int& i, std::string_view name,
+             std::string_view what, std::string_view& value, std::string& error) {
+  const std::string_view arg = argv[i];
+  if (arg.size() > name.size()) {
+    value = arg.substr(name.size() + 1);
+    return true;
+  }
+  if (i + 1 < argc) {
+    value = argv[++i];
+    return true;
+  }
+  error = std::string(name) + " takes " + std::string(what);
+  return false;
+}
+
 }  // namespace
 
 bool wantsScript(int argc, const char* const argv[]) {
@@ -46,6 +69,7 @@ bool parseScriptArgs(int argc, const char* const argv[], ScriptArgs& args, std::
   args = ScriptArgs();
   args.isFile.assign(static_cast<std::size_t>(argc), false);
   bool show = false;
+  bool apply = false;
   bool help = false;
   bool version = false;
   bool anyFile = false;
@@ -69,17 +93,21 @@ bool parseScriptArgs(int argc, const char* const argv[], ScriptArgs& args, std::
       help = true;
     } else if (arg == "--version") {
       version = true;
-    } else if (arg == "--set" || arg.substr(0, 6) == "--set=") {
+    } else if (arg == "--csv") {
+      args.csv = true;
+    } else if (hasValue(arg, "--set")) {
       std::string_view text;
-      if (arg.size() > 5) {
-        text = arg.substr(6);
-      } else if (i + 1 < argc) {
-        text = argv[++i];
-      } else {
-        error = "--set takes NAME=VALUE";
+      if (!valueOf(argc, argv, i, "--set", "NAME=VALUE", text, error)) return false;
+      if (!addAssignment(text, args, error)) return false;
+    } else if (hasValue(arg, "--apply")) {
+      std::string_view listing;
+      if (!valueOf(argc, argv, i, "--apply", "a LISTING file, or -", listing, error)) return false;
+      if (apply) {
+        error = "--apply takes one LISTING";
         return false;
       }
-      if (!addAssignment(text, args, error)) return false;
+      apply = true;
+      args.listing = listing;
     } else {
       // A single dash too: "-n" may be meant as an option, and a file called
       // "-x.dat" is reached after "--" or as "./-x.dat".
@@ -94,18 +122,26 @@ bool parseScriptArgs(int argc, const char* const argv[], ScriptArgs& args, std::
     return true;
   }
   const bool set = !args.assignments.empty();
-  if (show && set) {
-    error = "--show and --set do not go together";
-  } else if (!show && !set) {
-    error = "say --show or --set NAME=VALUE";
+  if (show + set + apply > 1) {
+    error = apply ? "--apply goes with neither --show nor --set"
+                  : "--show and --set do not go together";
+  } else if (!show && !set && !apply) {
+    error = "say --show, --set NAME=VALUE or --apply LISTING";
   } else if (args.json && !show) {
     error = "--json goes with --show";
-  } else if (args.dryRun && !set) {
-    error = "--dry-run goes with --set";
-  } else if (!anyFile) {
+  } else if (args.csv && !show) {
+    error = "--csv goes with --show";
+  } else if (args.json && args.csv) {
+    error = "--json and --csv do not go together";
+  } else if (args.dryRun && !set && !apply) {
+    error = "--dry-run goes with --set or --apply";
+  } else if (apply && anyFile) {
+    error = "--apply takes its files from the LISTING, not the command line";
+  } else if (!apply && !anyFile) {
     error = "no FILE given";
   } else {
-    args.mode = show ? ScriptArgs::Mode::Show : ScriptArgs::Mode::Set;
+    args.mode =
+        show ? ScriptArgs::Mode::Show : (set ? ScriptArgs::Mode::Set : ScriptArgs::Mode::Apply);
     return true;
   }
   return false;

@@ -1,5 +1,5 @@
-// The command line of the scripted interface: --show and --set over many
-// files, --help and --version. The interactive editor takes no options.
+// The command line of the scripted interface: --show, --set and --apply
+// over many files, --help and --version. The interactive editor takes no options.
 #pragma once
 
 #include <cstdint>
@@ -15,10 +15,13 @@ struct Assignment {
 };
 
 struct ScriptArgs {
-  enum class Mode { Show, Set, Help, Version };
+  enum class Mode { Show, Set, Apply, Help, Version };
   Mode mode = Mode::Show;
   bool json = false;
+  bool csv = false;
   bool dryRun = false;
+  /// --apply's listing: a path, or "-" for standard input.
+  std::string listing;
   /// In the order given; each setting at most once.
   std::vector<Assignment> assignments;
   /// Which arguments are FILEs, as given (patterns not yet expanded): a bit

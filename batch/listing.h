@@ -1,0 +1,107 @@
+// The listing that goes out and comes back: --show --csv writes one CSV
+// line a file, and a listing in that form, or in the JSON Lines form of
+// --show --json, edited by hand or by a tool, is read back as the values to
+// set in each file it names.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "image/settings.h"
+#include "image/sound_image.h"
+
+/// The CSV header: File, the six settings in table order, then SaveMark.
+std::string csvHeader();
+
+/// The image's CSV line under csvHeader(): the file name byte for byte,
+/// switches as on/off, LimitTime as a number, SaveMark as yes/no. No line end.
+std::string csvRow(const SoundImage& image, std::string_view file);
+
+/// `text` as one CSV field: as it is, or in double quotes (inner quotes
+/// doubled) when it holds a comma, a double quote, CR or LF.
+std::string csvField(std::string_view text);
+
+/// One file of a listing read back, and what to set in it.
+struct ListingRow {
+  /// The name as the listing gives it.
+  std::string file;
+  /// Per setting, in kSettings order: the value to set (0 or 1 for a switch,
+  /// 0 to 65535 for LimitTime), or -1 to leave the file's value.
+  std::array<std::int32_t, kSettingCount> values;
+};
+
+/// Reads a listing in the form --show --csv writes, fed in chunks of any
+/// size, keeping only the rows and the row being read. A CSV listing has a
+/// header naming a File column and any of the settings, in any order and
+/// letter case; empty cells and absent columns leave a setting as it is.
+/// Rows whose cells are all empty are skipped, as spreadsheets add them.
+/// The first bad row makes the whole listing unusable, so nothing is set
+/// from a listing that is only partly right.
+class ListingReader {
+ public:
+  ListingReader();
+  // The set of names refers to rows_ by index and holds its address.
+  ListingReader(const ListingReader&) = delete;
+  ListingReader& operator=(const ListingReader&) = delete;
+
+  /// Takes the next bytes of the listing; false once the listing is known
+  /// to be unusable (see error()), and for every call after that.
+  bool feed(std::string_view chunk);
+  /// Ends the listing, reading the last row; false when the listing is
+  /// unusable. Call it once, after the last feed.
+  bool finish();
+
+  /// The rows read so far, in listing order, each file named once.
+  const std::vector<ListingRow>& rows() const { return rows_; }
+  /// The 1-based line the problem is on (where its row starts); 0 while
+  /// there is none.
+  std::size_t errorLine() const { return errorLine_; }
+  /// What is wrong with the listing, one line without a line end; empty
+  /// while nothing is.
+  const std::string& error() const { return error_; }
+
+ private:
+  enum class Form { Unknown, Csv };
+  // Where the CSV reader is within a cell.
+  enum class Cell { Start, Plain, Quoted, AfterQuote };
+
+  // Hashes and compares rows_ entries by file name, so the names are kept
+  // once, in the rows.
+  struct NameHash {
+    const std::vector<ListingRow>* rows;
+    std::size_t operator()(std::size_t row) const;
+  };
+  struct SameName {
+    const std::vector<ListingRow>* rows;
+    bool operator()(std::size_t a, std::size_t b) const;
+  };
+
+  bool takeCsv(char c);
+  bool endCsvRecord();
+  bool readHeader();
+  bool readCsvRow();
+  bool addRow(ListingRow&& row);
+  bool fail(std::string message);
+
+  Form form_ = Form::Unknown;
+  std::size_t bomBytes_ = 0;  // how much of a UTF-8 BOM the listing began with
+  std::size_t line_ = 1;      // the line of the next byte
+  std::size_t rowLine_ = 1;   // the line the row being read starts on
+
+  Cell cell_ = Cell::Start;
+  bool inRow_ = false;
+  bool crPending_ = false;  // a CR that is a line end if an LF follows
+  std::vector<std::string> cells_;
+  // Per column: a setting's index in kSettings, or kFileColumn, kMarkColumn.
+  std::vector<std::size_t> columns_;
+
+  std::vector<ListingRow> rows_;
+  std::unordered_set<std::size_t, NameHash, SameName> names_;
+  std::size_t errorLine_ = 0;
+  std::string error_;
+};

@@ -1,0 +1,152 @@
+// The listing out and back: the CSV lines --show --csv writes, and the CSV
+// and JSON Lines listings read back, whole and a byte at a time.
+#include "batch/listing.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace {
+
+struct Settings {
+  bool timerA, timerB;
+  std::int32_t limitTime;
+  bool fadeout, graphic, limitEnd, mark;
+};
+
+// A fresh image holding the whole settings block with these settings.
+std::unique_ptr<SoundImage> imageWith(const Settings& s) {
+  auto image = std::make_unique<SoundImage>();
+  image->length = SettingsBlock::End;
+  image->setSwitch(Switch::TimerA, s.timerA);
+  image->setSwitch(Switch::TimerB, s.timerB);
+  image->setLimitTime(s.limitTime);
+  image->setSwitch(Switch::FadeoutDriverMode, s.fadeout);
+  image->setSwitch(Switch::GraphicECMode2203, s.graphic);
+  image->setSwitch(Switch::LimitEndFlag, s.limitEnd);
+  if (s.mark) image->stampSaveMark();
+  return image;
+}
+
+TEST(ListingCsv, FieldsAreQuotedOnlyWhenTheyMustBe) {
+  const struct {
+    const char* text;
+    const char* field;
+  } cases[] = {
+      {"a.dat", "a.dat"},
+      {" spaced name .dat", " spaced name .dat"},
+      {"a,b.dat", "\"a,b.dat\""},
+      {"say \"hi\".dat", R"("say ""hi"".dat")"},
+      {"two\nlines", "\"two\nlines\""},
+      {"cr\r.dat", "\"cr\r.dat\""},
+      {"\"", R"("""")"},
+      // Not UTF-8: kept byte for byte, as the file system named it.
+      {"\xFF\xFE\x01.dat", "\xFF\xFE\x01.dat"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(csvField(c.text), c.field) << c.text;
+}
+
+TEST(ListingCsv, RowsFollowTheHeader) {
+  EXPECT_EQ(
+      csvHeader(),
+      "File,TimerA,TimerB,LimitTime,FadeoutDriverMode,GraphicECMode2203,LimitEndFlag,SaveMark");
+  EXPECT_EQ(csvRow(*imageWith({true, false, 65535, true, false, true, true}), "a.dat"),
+            "a.dat,on,off,65535,on,off,on,yes");
+  EXPECT_EQ(csvRow(*imageWith({false, true, 0, false, true, false, false}), "x,y"),
+            "\"x,y\",off,on,0,off,on,off,no");
+}
+
+// The rows, a line each: the name, then each value or '-' for none; or
+// "LINE: error" when the listing is refused.
+std::string readIn(std::string_view listing, std::size_t chunk) {
+  ListingReader reader;
+  bool usable = true;
+  for (std::size_t at = 0; usable && at < listing.size(); at += chunk) {
+    usable = reader.feed(listing.substr(at, chunk));
+  }
+  usable = usable && reader.finish();
+  EXPECT_EQ(usable, reader.error().empty());
+  if (!usable) return std::to_string(reader.errorLine()) + ": " + reader.error();
+  std::string text;
+  for (const ListingRow& row : reader.rows()) {
+    text += row.file;
+    for (const std::int32_t value : row.values)
+      text += value < 0 ? " -" : " " + std::to_string(value);
+    text += '\n';
+  }
+  return text;
+}
+
+// What readIn says, the listing fed whole and then a byte at a time, so
+// that every chunk boundary falls inside a BOM, a quoted cell and a CR LF.
+std::string read(std::string_view listing) {
+  std::string whole = readIn(listing, listing.size());
+  EXPECT_EQ(readIn(listing, 1), whole) << "fed a byte at a time";
+  return whole;
+}
+
+struct ListingCase {
+  const char* listing;
+  const char* read;
+};
+
+TEST(ListingReader, ReadsCsv) {
+  const ListingCase cases[] = {
+      {"File,TimerA,TimerB,LimitTime,FadeoutDriverMode,GraphicECMode2203,LimitEndFlag,SaveMark\n"
+       "a.dat,on,off,300,on,off,on,yes\n"
+       "b.dat,off,on,0,off,on,off,no\n",
+       "a.dat 1 0 300 1 0 1\nb.dat 0 1 0 0 1 0\n"},
+      // Some columns, any order and letter case; empty cells leave a value.
+      {"limittime,FILE,timerb\n65535,x.dat,ENABLE\n,y.dat,Disable\n1,z.dat,\n",
+       "x.dat - 1 65535 - - -\ny.dat - 0 - - - -\nz.dat - - 1 - - -\n"},
+      {"File\na.dat\nA.dat", "a.dat - - - - - -\nA.dat - - - - - -\n"},
+      {"File,TimerA\n", ""},
+      // Quoted cells: commas, doubled quotes, LF and CR LF kept in the name.
+      {"File,TimerA\n\"a,b\",1\n\"say \"\"hi\"\"\",0\n\"two\nlines\",\"\"\n\"cr\r\nlf\",\"on\"\n",
+       "a,b 1 - - - - -\nsay \"hi\" 0 - - - - -\ntwo\nlines - - - - - -\ncr\r\nlf 1 - - - - -\n"},
+      // A quote inside an unquoted cell, and a CR that ends no line.
+      {"File\na\"b\nc\rd\n", "a\"b - - - - - -\nc\rd - - - - - -\n"},
+      {"\xEF\xBB\xBF"
+       "File,LimitTime\r\na.dat,7\r\nb.dat,8\r",
+       "a.dat - - 7 - - -\nb.dat - - 8 - - -\n"},
+      // Blank lines and rows of empty cells, as spreadsheets leave them.
+      {"\r\nFile,TimerA\n\na.dat,on\n,\n\r\n\n", "a.dat 1 - - - - -\n"},
+  };
+  for (const ListingCase& c : cases) EXPECT_EQ(read(c.listing), c.read) << c.listing;
+}
+
+TEST(ListingReader, RefusesBadCsv) {
+  const ListingCase cases[] = {
+      {"", "1: the listing has no header"},
+      {"\xEF\xBB\xBF\n\r\n", "1: the listing has no header"},
+      {"File,Timer\na,on\n", "1: no setting is called 'Timer'"},
+      {"\xEF\xBB"
+       "File\n",
+       "1: no setting is called '\xEF\xBB"
+       "File'"},
+      {"File,TimerA,\n", "1: no setting is called ''"},
+      {"\n\nTimerA,SaveMark\n", "3: the header has no File column"},
+      {"File,TimerA,timera\n", "1: TimerA is named twice"},
+      {"file,SaveMark,File\n", "1: File is named twice"},
+      {"File,TimerB\na,on\nb,maybe\n", "3: TimerB cannot be 'maybe': use on or off"},
+      {"File,TimerB\na, on\n", "2: TimerB cannot be ' on': use on or off"},
+      {"File,LimitTime\na,65536\n", "2: LimitTime cannot be '65536': use a number from 0 to 65535"},
+      {"File,LimitTime\na,-1\n", "2: LimitTime cannot be '-1': use a number from 0 to 65535"},
+      {"File,TimerA\na,on,off\n", "2: the row has 3 cells, the header 2 cells"},
+      {"File,TimerA\na\n", "2: the row has 1 cell, the header 2 cells"},
+      {"File,TimerA\n,on\n", "2: the row names no file"},
+      {"File\na\nb\na\n", "4: 'a' is listed twice"},
+      {"File\n\"a\nb\n", "2: a quoted cell is not closed"},
+      {"File,TimerA\n\"a\"b,on\n", "2: a quoted cell has text after its closing quote"},
+      // Lines count as a text editor shows them; a row spanning lines is
+      // named by its first, and its line ends show as '?'.
+      {"File,TimerA\n\"x\ny\",on\n\"z\r\n\",\"o\nn\"\n",
+       "4: TimerA cannot be 'o?n': use on or off"},
+      {"File\n\"a\r\nb\"\n\"a\r\nb\"\n", "4: 'a??b' is listed twice"},
+  };
+  for (const ListingCase& c : cases) EXPECT_EQ(read(c.listing), c.read) << c.listing;
+}
+
+}  // namespace

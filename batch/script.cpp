@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "batch/listing.h"
 #include "batch/script_args.h"
 #include "batch/text.h"
 #include "image/settings.h"
@@ -165,15 +166,15 @@ std::string applyTo(SoundImage& image, const std::vector<Assignment>& assignment
 // dry run) writes the block in place, deciding anew from the block as the
 // file holds it when opened for writing. Returns the report line, or false
 // with the error reported.
-bool setFile(SoundImage& image, const std::string& file, const ScriptArgs& args, FileAccess& files,
-             OutputSink& errors, std::string& report) {
+bool setFile(SoundImage& image, const std::string& file, const std::vector<Assignment>& assignments,
+             bool dryRun, FileAccess& files, OutputSink& errors, std::string& report) {
   FileIdentity identity;
   if (!loadBlock(image, file, files, errors, &identity)) return false;
-  std::string changes = applyTo(image, args.assignments);
-  if (!changes.empty() && !args.dryRun) {
+  std::string changes = applyTo(image, assignments);
+  if (!changes.empty() && !dryRun) {
     const FileResult written =
         image.updateBlock(file.c_str(), files, identity, [&](SoundImage& now) {
-          changes = applyTo(now, args.assignments);
+          changes = applyTo(now, assignments);
           return !changes.empty();
         });
     if (!written) {
@@ -199,10 +200,85 @@ int outputFailed(OutputSink& errors, int error, std::string_view lostReport) {
   return 1;
 }
 
+// Reads the whole of --apply's listing and checks it, before any file is
+// opened; false with its one error line written when it cannot be used.
+bool readListing(const std::string& listing, InputSource& input, FileAccess& files,
+                 ListingReader& reader, OutputSink& errors) {
+  const bool standardInput = listing == "-";
+  const std::string shown = standardInput ? "standard input" : printable(listing);
+  std::FILE* file = nullptr;
+  if (!standardInput) {
+    // Read as any file is, so a pipe such as <(...) serves as well.
+    const OpenResult opened = files.open(listing.c_str(), OpenMode::Read);
+    if (opened.file == nullptr) {
+      putLine(errors, std::string(kProgram) + ": " + shown + ": " + std::strerror(opened.error));
+      return false;
+    }
+    file = opened.file;
+  }
+  // The listing streams through this buffer; only the rows are kept.
+  std::vector<char> buffer(std::size_t{64} * 1024);
+  bool ok = true;
+  bool readFailed = false;
+  for (;;) {
+    std::size_t got = 0;
+    if (standardInput) {
+      got = input.read(buffer.data(), buffer.size());
+    } else if (!files.read(file, reinterpret_cast<std::uint8_t*>(buffer.data()), buffer.size(),
+                           got)) {
+      readFailed = true;
+    }
+    if (got == 0 || readFailed) break;
+    ok = reader.feed(std::string_view(buffer.data(), got));
+    if (!ok) break;
+  }
+  if (file != nullptr) files.close(file);
+  if (readFailed) {
+    putLine(errors, std::string(kProgram) + ": " + shown + ": read error");
+    return false;
+  }
+  if (ok) ok = reader.finish();
+  if (!ok) {
+    putLine(errors, std::string(kProgram) + ": " + shown + ":" +
+                        std::to_string(reader.errorLine()) + ": " + reader.error());
+  }
+  return ok;
+}
+
+// The settings a listing's row names, as --set's assignments.
+std::vector<Assignment> assignmentsOf(const ListingRow& row) {
+  std::vector<Assignment> assignments;
+  for (std::size_t i = 0; i < kSettingCount; ++i) {
+    if (row.values[i] >= 0) {
+      assignments.push_back({&kSettings[i], static_cast<std::uint16_t>(row.values[i])});
+    }
+  }
+  return assignments;
+}
+
+// Sets each file of the listing to its row's values, in listing order, as
+// --set does.
+int applyListing(const ScriptArgs& args, InputSource& input, OutputSink& out, OutputSink& errors,
+                 FileAccess& files, SoundImage& image) {
+  ListingReader reader;
+  if (!readListing(args.listing, input, files, reader, errors)) return 2;
+  int status = 0;
+  std::string line;
+  for (const ListingRow& row : reader.rows()) {
+    if (!setFile(image, row.file, assignmentsOf(row), args.dryRun, files, errors, line)) {
+      status = 1;
+      continue;
+    }
+    const int failed = putLine(out, line);
+    if (failed != 0) return outputFailed(errors, failed, line);
+  }
+  return status;
+}
+
 }  // namespace
 
-int runScript(int argc, const char* const argv[], OutputSink& out, OutputSink& errors,
-              FileAccess& files, FileNames& names) {
+int runScript(int argc, const char* const argv[], InputSource& input, OutputSink& out,
+              OutputSink& errors, FileAccess& files, FileNames& names) {
   ScriptArgs args;
   std::string error;
   if (!parseScriptArgs(argc, argv, args, error)) {
@@ -219,6 +295,9 @@ int runScript(int argc, const char* const argv[], OutputSink& out, OutputSink& e
 
   // One image for the whole run, whatever the number of files.
   static SoundImage image;
+  if (args.mode == ScriptArgs::Mode::Apply) {
+    return applyListing(args, input, out, errors, files, image);
+  }
   bool headed = false;
   int status = 0;
   std::vector<std::string> expanded;
@@ -235,7 +314,7 @@ int runScript(int argc, const char* const argv[], OutputSink& out, OutputSink& e
     for (const std::string& file : expanded) {
       int failed = 0;
       if (args.mode == ScriptArgs::Mode::Set) {
-        if (!setFile(image, file, args, files, errors, line)) {
+        if (!setFile(image, file, args.assignments, args.dryRun, files, errors, line)) {
           status = 1;
           continue;
         }
@@ -249,6 +328,10 @@ int runScript(int argc, const char* const argv[], OutputSink& out, OutputSink& e
       }
       if (args.json) {
         failed = putLine(out, jsonRow(image, file));
+      } else if (args.csv) {
+        if (!headed) failed = putLine(out, csvHeader());
+        headed = true;
+        if (failed == 0) failed = putLine(out, csvRow(image, file));
       } else {
         if (!headed) failed = putLine(out, tableHeading());
         headed = true;

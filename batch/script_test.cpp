@@ -34,6 +34,7 @@ class WatchedDisk : public FileAccess {
  public:
   OpenResult open(const char* path, OpenMode mode) override {
     const std::string name(path);
+    opened.push_back(name);
     const bool writing = mode != OpenMode::Read && mode != OpenMode::ReadRegular;
     if (writing) ++writeOpens[name];
     if (writing && beforeWriteOpen) beforeWriteOpen(name);
@@ -47,6 +48,7 @@ class WatchedDisk : public FileAccess {
   }
 
   std::map<std::string, int> writeOpens;
+  std::vector<std::string> opened;  // every open, in order
   // Runs as a path is opened for writing: another program's doing between
   // the read and the write.
   std::function<void(const std::string&)> beforeWriteOpen;
@@ -59,12 +61,15 @@ struct Outcome {
   std::string out, errors;
 };
 
-Outcome runWith(const std::vector<std::string>& args, FileAccess& disk) {
+Outcome runWith(const std::vector<std::string>& args, FileAccess& disk,
+                const std::string& stdinText = "") {
   std::vector<const char*> argv{"ym2608-settings"};
   for (const std::string& a : args) argv.push_back(a.c_str());
   RecordingOutput out;
   RecordingOutput errors;
-  const int status = runScript(static_cast<int>(argv.size()), argv.data(), out, errors, disk);
+  ScriptedInput input({{stdinText}});
+  const int status =
+      runScript(static_cast<int>(argv.size()), argv.data(), input, out, errors, disk);
   return {status, out.text, errors.text};
 }
 
@@ -381,6 +386,68 @@ TEST(Script, JsonNamesAreProperStrings) {
     SCOPED_TRACE(c.json);
     const Outcome r = runWith({"--show", "--json", "--", c.name}, disk);
     EXPECT_EQ(r.out.substr(0, r.out.find(",\"TimerA\"")), "{\"file\":" + c.json);
+  }
+}
+
+// A song whose settings are TimerA on, TimerB off, LimitTime 300, the
+// fade-out and LimitEnd switches off, 2203 on, and the save mark stamped.
+Bytes markedSong() {
+  return saved(songBytes(912), 0xF1, 300, 0xF6);
+}
+
+// --apply sets each file to its row, as --set would, in listing order.
+TEST(Script, ApplySetsEachFileToItsRow) {
+  const struct {
+    const char* name;
+    std::string listing;
+    bool dryRun, fromStandardInput;
+    std::string out, errors;
+    Bytes a, b;  // the files afterwards
+  } cases[] = {
+      {"partial columns in any order and case", "\xEF\xBB\xBFlimittime,FILE\r\n120,@a\r\n,@b\r\n",
+       false, false, "@a: LimitTime 300 -> 120, save mark stamped\n@b: save mark stamped\n", "",
+       saved(songBytes(912), 0xF1, 120, 0xF6), markedSong()},
+      {"a dry run writes nothing", "File,TimerB\n@a,on\n", true, false,
+       "@a: TimerB off -> on, save mark stamped\n", "", songBytes(912), songBytes(912)},
+      {"a missing file among good rows", "File,TimerB\n@a,on\nmissing,on\n@b,off\n", false, true,
+       "@a: TimerB off -> on, save mark stamped\n@b: save mark stamped\n",
+       "ym2608-settings: missing: No such file or directory\n",
+       saved(songBytes(912), 0xF3, 300, 0xF6), markedSong()},
+      {"JSON Lines",
+       "{\"file\":\"@b\",\"TimerA\":\"off\",\"LimitTime\":null}\n\n"
+       "{\"file\":\"@a\",\"timerb\":true,\"LIMITTIME\":7,\"saveMark\":false}\n",
+       false, true,
+       "@b: TimerA on -> off, save mark stamped\n"
+       "@a: TimerB off -> on, LimitTime 300 -> 7, save mark stamped\n",
+       "", saved(songBytes(912), 0xF3, 7, 0xF6), saved(songBytes(912), 0xF0, 300, 0xF6)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    // @a and @b stand for the two files' paths.
+    const auto named = [&](std::string text) {
+      for (const char* file : {"a", "b"}) {
+        const std::string mark = std::string("@") + file;
+        for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark)) {
+          text.replace(at, mark.size(), dir.path(file));
+        }
+      }
+      return text;
+    };
+    writeFile(dir.path("a"), songBytes(912));
+    writeFile(dir.path("b"), songBytes(912));
+    const std::string listing = dir.path("listing");
+    const std::string text = named(c.listing);
+    writeFile(listing, Bytes(text.begin(), text.end()));
+    std::vector<std::string> args = {"--apply", c.fromStandardInput ? "-" : listing};
+    if (c.dryRun) args.emplace_back("--dry-run");
+    WatchedDisk disk;
+    const Outcome r = runWith(args, disk, c.fromStandardInput ? text : "");
+    EXPECT_EQ(r.out, named(c.out));
+    EXPECT_EQ(r.errors, c.errors);
+    EXPECT_EQ(r.status, c.errors.empty() ? 0 : 1);
+    EXPECT_EQ(readFile(dir.path("a")), c.a);
+    EXPECT_EQ(readFile(dir.path("b")), c.b);
   }
 }
 

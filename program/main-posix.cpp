@@ -11,7 +11,8 @@ int main(int argc, char* argv[]) {
   // The scripted interface dies of SIGPIPE when its reader goes away, as
   // other tools do (`--show *.dat | head -1` reads no more files); ignored,
   // it ends at the EPIPE instead.
-  if (wantsScript(argc, argv)) return runScript(argc, argv, scriptOutput(), scriptErrors());
+  if (wantsScript(argc, argv))
+    return runScript(argc, argv, standardInput(), scriptOutput(), scriptErrors());
   // The dialogue's reader going away must not kill the run before a save it
   // asked for, nor turn the exit status into anything but 0.
   std::signal(SIGPIPE, SIG_IGN);

@@ -451,4 +451,89 @@ TEST(Script, ApplySetsEachFileToItsRow) {
   }
 }
 
+// A listing that cannot be used is a bad command line: one line naming
+// where it goes wrong, status 2, and no file opened but the listing, so the
+// good rows before a bad one are not set either.
+TEST(Script, BadListingOpensNoFile) {
+  const struct {
+    std::string listing;
+    std::string error;  // after "LISTING:"
+  } cases[] = {
+      {"File,Timer\n@a,on\n", "1: no setting is called 'Timer'"},
+      {"File,TimerA\n@a,on\n@b,maybe\n", "3: TimerA cannot be 'maybe'"},
+      {"File,LimitTime\n@a,65536\n", "2: LimitTime cannot be '65536'"},
+      {"File,TimerA\n@a,on\n@b,on,off\n", "3: the row has"},
+      {"File,TimerA\n@a,on\n,on\n", "3: the row names no file"},
+      {"TimerA\non\n", "1: the header has no File column"},
+      {"File\n@a\n@b\n@a\n", "4: '@a' is listed twice"},
+      {"File\n@a\n\"@b\n", "3: a quoted cell is not closed"},
+      {"{\"file\":\"@a\"}\nFile\n", "2: the line is not JSON"},
+      {"{\"file\":\"@a\",\"TimerC\":true}\n", "1: "},
+      {"{\"file\":\"@a\",\"LimitTime\":-1}\n", "1: LimitTime cannot be"},
+      {"{\"TimerA\":true}\n", "1: the row names no file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.listing);
+    TempDir dir;
+    const auto named = [&](std::string text) {
+      for (const char* file : {"a", "b"}) {
+        const std::string mark = std::string("@") + file;
+        for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark)) {
+          text.replace(at, mark.size(), dir.path(file));
+        }
+      }
+      return text;
+    };
+    writeFile(dir.path("a"), songBytes(912));
+    writeFile(dir.path("b"), songBytes(912));
+    const std::string listing = dir.path("listing");
+    const std::string text = named(c.listing);
+    writeFile(listing, Bytes(text.begin(), text.end()));
+    WatchedDisk disk;
+    const Outcome r = runWith({"--apply", listing}, disk);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.errors.rfind("ym2608-settings: " + listing + ":" + named(c.error), 0), 0u)
+        << r.errors;
+    EXPECT_EQ(r.errors.find('\n'), r.errors.size() - 1);
+    EXPECT_EQ(disk.opened, std::vector<std::string>{listing});
+    EXPECT_EQ(readFile(dir.path("a")), songBytes(912));
+  }
+}
+
+// What --show lists can be applied back: after any --set, --apply of the
+// listing gives each file its six settings again, and a second --apply,
+// with nothing left to do, opens no file for writing.
+TEST(Script, ListingsGoOutAndComeBack) {
+  for (const char* form : {"--csv", "--json"}) {
+    SCOPED_TRACE(form);
+    TempDir dir;
+    const std::vector<std::string> files = {dir.path("plain.dat"), dir.path("a, b.dat"),
+                                            dir.path("\u30b5\u30a6\u30f3\u30c9.dat")};
+    writeFile(files[0], markedSong());
+    writeFile(files[1], saved(songBytes(4096), 0x02, 65535, 0x08));
+    writeFile(files[2], saved(songBytes(912), 0x03, 0, 0x0B));
+    WatchedDisk disk;
+    std::vector<std::string> show = {"--show", form};
+    show.insert(show.end(), files.begin(), files.end());
+    const std::string before = runWith(show, disk).out;
+    writeFile(dir.path("listing"), Bytes(before.begin(), before.end()));
+
+    std::vector<std::string> set = {"--set",           "TimerA=off", "--set",
+                                    "LimitEndFlag=on", "--set",      "LimitTime=1"};
+    set.insert(set.end(), files.begin(), files.end());
+    EXPECT_EQ(runWith(set, disk).status, 0);
+    EXPECT_NE(runWith(show, disk).out, before);
+    const Outcome restore = runWith({"--apply", dir.path("listing")}, disk);
+    EXPECT_EQ(restore.status, 0) << restore.errors;
+    EXPECT_EQ(runWith(show, disk).out, before);
+
+    disk.writeOpens.clear();
+    const Outcome again = runWith({"--apply", dir.path("listing")}, disk);
+    EXPECT_EQ(again.out,
+              files[0] + ": unchanged\n" + files[1] + ": unchanged\n" + files[2] + ": unchanged\n");
+    EXPECT_TRUE(disk.writeOpens.empty());
+  }
+}
+
 }  // namespace

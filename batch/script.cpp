@@ -20,17 +20,23 @@ constexpr std::string_view kProgram = "ym2608-settings";
 
 constexpr std::string_view kHelp =
     "usage: ym2608-settings FILE\n"
-    "       ym2608-settings --show [--json] [--] FILE...\n"
+    "       ym2608-settings --show [--json | --csv] [--] FILE...\n"
     "       ym2608-settings --set NAME=VALUE [--set NAME=VALUE]... [--dry-run] [--] FILE...\n"
+    "       ym2608-settings --apply LISTING [--dry-run]\n"
     "       ym2608-settings --help | --version\n"
     "\n"
     "With one FILE and no option, edit its settings in the menu.\n"
     "\n"
     "  --show            list the settings of each FILE, a line a file\n"
     "  --json            with --show: one JSON object a line\n"
+    "  --csv             with --show: CSV, a header and a row a file\n"
     "  --set NAME=VALUE  set a setting in each FILE and stamp the save mark;\n"
     "                    a file that is already so is not written\n"
-    "  --dry-run         with --set: report what would change, write nothing\n"
+    "  --apply LISTING   set each file a listing names to the values in its row,\n"
+    "                    as --set does; LISTING is what --show --csv or\n"
+    "                    --show --json wrote (- for standard input), checked\n"
+    "                    whole before any file is opened\n"
+    "  --dry-run         with --set or --apply: report what would change, write nothing\n"
     "  --                the arguments after it are files, whatever their names;\n"
     "                    before it, options may stand anywhere\n"
     "\n"
@@ -39,7 +45,8 @@ constexpr std::string_view kHelp =
     "Only regular files are read or written. On Windows the program expands\n"
     "* and ? in FILE itself.\n"
     "\n"
-    "Exit status: 0 every file done, 1 some file failed, 2 bad command line.\n";
+    "Exit status: 0 every file done, 1 some file failed, 2 bad command line\n"
+    "or listing.\n";
 
 // Each line goes out whole as soon as it is known; returns 0, or why the
 // write failed (an errno value).

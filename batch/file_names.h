@@ -21,25 +21,40 @@ class FileNames {
   virtual bool expand(const std::string& arg, std::vector<std::string>& names, std::string& error);
 };
 
+/// Negative, zero or positive as `a` sorts before, with or after `b` (UTF-16)
+/// when letter case is ignored.
+using CaselessOrder = int (*)(std::u16string_view a, std::u16string_view b);
+
+/// Windows' own CaselessOrder, the one its file systems use: each UTF-16 unit
+/// through the system's upper-case table (CompareStringOrdinal). Defined in
+/// the Windows build only (file_names-win32.cpp).
+int windowsCaselessOrder(std::u16string_view a, std::u16string_view b);
+
 /// True when `name` matches `pattern`: `*` stands for any run of characters,
-/// `?` for any one, and ASCII letters match in either case.
-bool wildcardMatches(std::u16string_view name, std::u16string_view pattern);
+/// `?` for any one (a surrogate pair is one), other characters match when
+/// `order` puts them together, and a pattern ending in `.*` also matches the
+/// name without it (`*.*` matches `readme`), as cmd's patterns do.
+bool wildcardMatches(std::u16string_view name, std::u16string_view pattern, CaselessOrder order);
 
 /// What a folder holds, for expanding a pattern: the disk on Windows, a list
 /// in the tests.
 class FolderSearch {
  public:
   virtual ~FolderSearch() = default;
-  /// Adds to `names` the last parts of the names of the files (not folders)
-  /// that `pattern` (the whole argument, UTF-16) may stand for; a superset is
-  /// fine, as each is matched again. False with `error` when the search fails.
-  virtual bool find(const std::u16string& pattern, std::vector<std::u16string>& names,
+  /// Adds to `names` the names (last parts only) of the files, not folders,
+  /// in `folder` (UTF-16, as the argument writes it up to and including its
+  /// last separator; empty for the current folder). False with `error` (the
+  /// system's words, one line) when the folder cannot be read; an empty
+  /// folder is no error.
+  virtual bool list(const std::u16string& folder, std::vector<std::u16string>& names,
                     std::string& error) = 0;
 };
 
 /// Expands `arg` (WTF-8): without * or ? it stands for itself; otherwise for
-/// the files in its folder whose names match its last part, in name order.
-/// False with `error` when a wildcard stands outside the last part or no file
-/// matches.
-bool expandWildcards(const std::string& arg, FolderSearch& folder, std::vector<std::string>& names,
-                     std::string& error);
+/// the files in its folder whose names match its last part, in `order` and
+/// byte order among names that `order` puts together. A `\\?\` or `\\.\`
+/// prefix is part of the path, not a wildcard. False with `error` when a
+/// wildcard stands outside the last part, the folder cannot be read, or no
+/// file matches.
+bool expandWildcards(const std::string& arg, FolderSearch& folder, CaselessOrder order,
+                     std::vector<std::string>& names, std::string& error);

@@ -319,3 +319,28 @@ TEST(Program, CtrlZEndsTheInputOnWindows) {
 #endif
 
 }  // namespace
+
+#ifdef _WIN32
+namespace {
+
+// A \\?\ path reaches the program as typed: its ? belongs to the path, and
+// the pattern after the last \ is expanded, in name order whatever the case.
+TEST(Program, ExpandsAPatternAfterTheLongPathPrefix) {
+  TempDir dir;
+  for (const char* name : {"B.dat", "a.dat", "notes.txt"}) {
+    std::filesystem::copy_file(DEMO_FILE, fsPath(dir.path(name)));
+  }
+  const std::string folder = R"(\\?\)" + dir.path("");
+  Child editor(EDITOR_BINARY, {"--show", folder + "*.dat"});
+  editor.type("", true);
+  EXPECT_EQ(editor.finish(), 0);
+  const std::size_t a = editor.output.find(folder + consoleText("a.dat\n"));
+  const std::size_t b = editor.output.find(folder + consoleText("B.dat\n"));
+  ASSERT_NE(a, std::string::npos) << editor.output;
+  ASSERT_NE(b, std::string::npos) << editor.output;
+  EXPECT_LT(a, b) << editor.output;
+  EXPECT_EQ(editor.output.find("notes.txt"), std::string::npos) << editor.output;
+}
+
+}  // namespace
+#endif

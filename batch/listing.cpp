@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <nlohmann/json.hpp>
 #include <utility>
 
 #include "batch/setting_words.h"
@@ -25,10 +26,13 @@ std::size_t columnNamed(std::string_view name) {
   return setting == nullptr ? kNoColumn : static_cast<std::size_t>(setting - kSettings);
 }
 
-std::string_view columnName(std::size_t column) {
-  if (column == kFileColumn) return kFileHeading;
-  if (column == kMarkColumn) return kMarkHeading;
-  return kSettings[column].name;
+// The column's name as the listing's form spells it: JSON keys start in
+// lower case where they are no setting's name.
+std::string columnName(std::size_t column, bool json) {
+  if (column < kSettingCount) return std::string(kSettings[column].name);
+  std::string name(column == kFileColumn ? kFileHeading : kMarkHeading);
+  if (json) name[0] = static_cast<char>(name[0] - 'A' + 'a');
+  return name;
 }
 
 // Text from the listing as it goes into a message: a control character (a
@@ -50,6 +54,18 @@ std::string cellCount(std::size_t n) {
 std::string badValue(const Setting& setting, const std::string& shown) {
   return std::string(setting.name) + " cannot be " + shown + ": " +
          std::string(settingValueHint(setting));
+}
+
+// The setting's value for a JSON value: true or false, or a word --set
+// takes, for a switch; an integer for LimitTime. -1 when it is none.
+long jsonValue(const Setting& setting, const nlohmann::json& value) {
+  if (setting.kind == SettingKind::LimitTime) {
+    if (!value.is_number_unsigned()) return -1;
+    const auto n = value.get<std::uint64_t>();
+    return n <= 65535 ? static_cast<long>(n) : -1;
+  }
+  if (value.is_boolean()) return value.get<bool>() ? 1 : 0;
+  return value.is_string() ? switchValue(value.get_ref<const std::string&>()) : -1;
 }
 
 }  // namespace
@@ -108,10 +124,12 @@ bool ListingReader::feed(std::string_view chunk) {
       chunk.remove_prefix(1);
       continue;
     }
-    form_ = Form::Csv;
+    const bool wholeBom = bomBytes_ == 0 || bomBytes_ == kBom.size();
+    form_ = wholeBom && chunk[0] == '{' ? Form::Json : Form::Csv;
     // The start of a BOM that is none is the header's first bytes.
-    if (bomBytes_ < kBom.size() && !feed(kBom.substr(0, bomBytes_))) return false;
+    if (!wholeBom && !feed(kBom.substr(0, bomBytes_))) return false;
   }
+  if (form_ == Form::Json) return feedJson(chunk);
   return std::all_of(chunk.begin(), chunk.end(), [this](char c) { return takeCsv(c); });
 }
 
@@ -121,6 +139,7 @@ bool ListingReader::finish() {
     form_ = Form::Csv;
     if (bomBytes_ < kBom.size() && !feed(kBom.substr(0, bomBytes_))) return false;
   }
+  if (form_ == Form::Json) return jsonLine_.empty() || readJsonLine();
   if (inRow_) {
     if (cell_ == Cell::Quoted) return fail("a quoted cell is not closed");
     // A CR at the very end is a line end that lost its LF.
@@ -191,7 +210,7 @@ bool ListingReader::readHeader() {
     const std::size_t column = columnNamed(cell);
     if (column == kNoColumn) return fail("no setting is called '" + printable(cell) + "'");
     if (std::find(columns_.begin(), columns_.end(), column) != columns_.end()) {
-      return fail(std::string(columnName(column)) + " is named twice");
+      return fail(columnName(column, false) + " is named twice");
     }
     columns_.push_back(column);
   }
@@ -218,6 +237,65 @@ bool ListingReader::readCsvRow() {
       const long value = settingValue(setting, cell);
       if (value < 0) return fail(badValue(setting, "'" + printable(cell) + "'"));
       row.values[column] = static_cast<std::int32_t>(value);
+    }
+  }
+  return addRow(std::move(row));
+}
+
+bool ListingReader::feedJson(std::string_view chunk) {
+  for (std::size_t end = chunk.find('\n'); end != std::string_view::npos; end = chunk.find('\n')) {
+    jsonLine_.append(chunk.substr(0, end));
+    chunk.remove_prefix(end + 1);
+    if (!readJsonLine()) return false;
+    jsonLine_.clear();
+    ++line_;
+  }
+  jsonLine_.append(chunk);
+  return true;
+}
+
+bool ListingReader::readJsonLine() {
+  using Json = nlohmann::json;
+  rowLine_ = line_;
+  if (jsonLine_.find_first_not_of(" \t\r") == std::string::npos) return true;
+  // The parsed object keeps one of two equal keys and says nothing, so the
+  // keys are checked as the parser meets them.
+  std::array<bool, kNoColumn> named{};
+  std::string badKey;
+  const auto checkKey = [&](int depth, Json::parse_event_t event, Json& parsed) {
+    if (depth != 1 || event != Json::parse_event_t::key || !badKey.empty()) return true;
+    const auto& key = parsed.get_ref<const std::string&>();
+    const std::size_t column = columnNamed(key);
+    if (column == kNoColumn) {
+      badKey = "no setting is called '" + printable(key) + "'";
+    } else if (named[column]) {
+      badKey = columnName(column, true) + " is named twice";
+    } else {
+      named[column] = true;
+    }
+    return true;
+  };
+  const Json object = Json::parse(jsonLine_, checkKey, false);
+  if (object.is_discarded()) return fail("the line is not JSON");
+  if (!object.is_object()) return fail("the line is not a JSON object");
+  if (!badKey.empty()) return fail(badKey);
+
+  ListingRow row;
+  row.values.fill(-1);
+  for (auto item = object.begin(); item != object.end(); ++item) {
+    const std::size_t column = columnNamed(item.key());
+    const Json& value = item.value();
+    if (column == kFileColumn && value.is_string()) {
+      row.file = value.get<std::string>();
+    } else if (column < kSettingCount && !value.is_null()) {
+      const Setting& setting = kSettings[column];
+      const long n = jsonValue(setting, value);
+      // As JSON, so that "300" shows it was a string; dump escapes control
+      // characters, which keeps the message on one line.
+      if (n < 0) {
+        return fail(badValue(setting, value.dump(-1, ' ', false, Json::error_handler_t::replace)));
+      }
+      row.values[column] = static_cast<std::int32_t>(n);
     }
   }
   return addRow(std::move(row));

@@ -35,11 +35,17 @@ struct ListingRow {
   std::array<std::int32_t, kSettingCount> values;
 };
 
-/// Reads a listing in the form --show --csv writes, fed in chunks of any
-/// size, keeping only the rows and the row being read. A CSV listing has a
-/// header naming a File column and any of the settings, in any order and
-/// letter case; empty cells and absent columns leave a setting as it is.
-/// Rows whose cells are all empty are skipped, as spreadsheets add them.
+/// Reads a listing in the form --show --csv or --show --json writes, fed in
+/// chunks of any size, keeping only the rows and the row being read. A `{`
+/// first (after a UTF-8 BOM) makes it JSON Lines, anything else CSV.
+///
+/// A CSV listing has a header naming a File column and any of the settings,
+/// in any order and letter case; empty cells and absent columns leave a
+/// setting as it is. Rows whose cells are all empty are skipped, as
+/// spreadsheets add them. A JSON line is an object with "file" and any of
+/// the settings as keys, in any letter case; null or an absent key leaves a
+/// setting as it is. SaveMark, in either form, is taken and ignored.
+///
 /// The first bad row makes the whole listing unusable, so nothing is set
 /// from a listing that is only partly right.
 class ListingReader {
@@ -66,7 +72,7 @@ class ListingReader {
   const std::string& error() const { return error_; }
 
  private:
-  enum class Form { Unknown, Csv };
+  enum class Form { Unknown, Csv, Json };
   // Where the CSV reader is within a cell.
   enum class Cell { Start, Plain, Quoted, AfterQuote };
 
@@ -85,6 +91,8 @@ class ListingReader {
   bool endCsvRecord();
   bool readHeader();
   bool readCsvRow();
+  bool feedJson(std::string_view chunk);
+  bool readJsonLine();
   bool addRow(ListingRow&& row);
   bool fail(std::string message);
 
@@ -99,6 +107,8 @@ class ListingReader {
   std::vector<std::string> cells_;
   // Per column: a setting's index in kSettings, or kFileColumn, kMarkColumn.
   std::vector<std::size_t> columns_;
+
+  std::string jsonLine_;  // the JSON line so far
 
   std::vector<ListingRow> rows_;
   std::unordered_set<std::size_t, NameHash, SameName> names_;

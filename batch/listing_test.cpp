@@ -122,10 +122,8 @@ TEST(ListingReader, RefusesBadCsv) {
       {"", "1: the listing has no header"},
       {"\xEF\xBB\xBF\n\r\n", "1: the listing has no header"},
       {"File,Timer\na,on\n", "1: no setting is called 'Timer'"},
-      {"\xEF\xBB"
-       "File\n",
-       "1: no setting is called '\xEF\xBB"
-       "File'"},
+      // Half a BOM is no BOM: its bytes start the header, which is CSV.
+      {"\xEF\xBB{File\n", "1: no setting is called '\xEF\xBB{File'"},
       {"File,TimerA,\n", "1: no setting is called ''"},
       {"\n\nTimerA,SaveMark\n", "3: the header has no File column"},
       {"File,TimerA,timera\n", "1: TimerA is named twice"},
@@ -145,6 +143,55 @@ TEST(ListingReader, RefusesBadCsv) {
       {"File,TimerA\n\"x\ny\",on\n\"z\r\n\",\"o\nn\"\n",
        "4: TimerA cannot be 'o?n': use on or off"},
       {"File\n\"a\r\nb\"\n\"a\r\nb\"\n", "4: 'a??b' is listed twice"},
+  };
+  for (const ListingCase& c : cases) EXPECT_EQ(read(c.listing), c.read) << c.listing;
+}
+
+TEST(ListingReader, ReadsJsonLines) {
+  const ListingCase cases[] = {
+      {R"({"file":"a.dat","TimerA":true,"TimerB":false,"LimitTime":300,"FadeoutDriverMode":true,)"
+       R"("GraphicECMode2203":false,"LimitEndFlag":true,"saveMark":true})",
+       "a.dat 1 0 300 1 0 1\n"},
+      // Keys in any letter case, --set's words, null and absent keys.
+      {R"({"FILE":"b","timera":"ENABLE","TIMERB":"0","limittime":0,"LimitEndFlag":null})",
+       "b 1 0 0 - - -\n"},
+      {R"({"file":"c","SAVEMARK":"whatever"})"
+       "\n"
+       R"({"saveMark":{"Timer":1},"file":"d"})",
+       "c - - - - - -\nd - - - - - -\n"},
+      // Escapes make the name; a BOM, CR LF and blank lines are passed over.
+      {"\xEF\xBB\xBF"
+       R"({"file":"\u00e9t\u00e9, \"q\"\n.dat"})"
+       "\r\n \t\r\n\n"
+       R"( {"file":"x"} )",
+       "\xC3\xA9t\xC3\xA9, \"q\"\n.dat - - - - - -\nx - - - - - -\n"},
+  };
+  for (const ListingCase& c : cases) EXPECT_EQ(read(c.listing), c.read) << c.listing;
+}
+
+TEST(ListingReader, RefusesBadJsonLines) {
+  const ListingCase cases[] = {
+      {"{\"file\":\"a\"}\nfile,TimerA\n", "2: the line is not JSON"},
+      {R"({"file":"a"} {"file":"b"})", "1: the line is not JSON"},
+      {"{\"file\":\"\xFF\"}", "1: the line is not JSON"},
+      {"{\"file\":\"a\"}\n\n[{\"file\":\"b\"}]", "3: the line is not a JSON object"},
+      {R"({"file":"a","Timer":true})", "1: no setting is called 'Timer'"},
+      {R"({"file":"a","Time\nr":true})", "1: no setting is called 'Time?r'"},
+      {R"({"file":"a","TimerA":true,"timera":false})", "1: TimerA is named twice"},
+      {R"({"file":"a","file":"b"})", "1: file is named twice"},
+      {R"({"file":"a","TimerA":"maybe"})", "1: TimerA cannot be \"maybe\": use on or off"},
+      {R"({"file":"a","TimerB":1})", "1: TimerB cannot be 1: use on or off"},
+      {R"({"file":"a","LimitTime":65536})",
+       "1: LimitTime cannot be 65536: use a number from 0 to 65535"},
+      {R"({"file":"a","LimitTime":-1})", "1: LimitTime cannot be -1: use a number from 0 to 65535"},
+      {R"({"file":"a","LimitTime":300.0})",
+       "1: LimitTime cannot be 300.0: use a number from 0 to 65535"},
+      {R"({"file":"a","LimitTime":"300"})",
+       "1: LimitTime cannot be \"300\": use a number from 0 to 65535"},
+      {R"({"TimerA":true})", "1: the row names no file"},
+      {R"({"file":""})", "1: the row names no file"},
+      {R"({"file":7})", "1: the row names no file"},
+      {"{\"file\":\"a\"}\r\n{\"file\":\"A\"}\r\n{\"file\":\"a\"}\r\n", "3: 'a' is listed twice"},
   };
   for (const ListingCase& c : cases) EXPECT_EQ(read(c.listing), c.read) << c.listing;
 }

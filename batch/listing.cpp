@@ -1,7 +1,8 @@
 #include "batch/listing.h"
 
 #include <algorithm>
-#include <functional>
+#include <nlohmann/json.hpp>
+#include <numeric>
 #include <utility>
 
 #include "batch/setting_words.h"
@@ -25,10 +26,13 @@ std::size_t columnNamed(std::string_view name) {
   return setting == nullptr ? kNoColumn : static_cast<std::size_t>(setting - kSettings);
 }
 
-std::string_view columnName(std::size_t column) {
-  if (column == kFileColumn) return kFileHeading;
-  if (column == kMarkColumn) return kMarkHeading;
-  return kSettings[column].name;
+// The column's name as the listing's form spells it: JSON keys start in
+// lower case where they are no setting's name.
+std::string columnName(std::size_t column, bool json) {
+  if (column < kSettingCount) return std::string(kSettings[column].name);
+  std::string name(column == kFileColumn ? kFileHeading : kMarkHeading);
+  if (json) name[0] = static_cast<char>(name[0] - 'A' + 'a');
+  return name;
 }
 
 // Text from the listing as it goes into a message: a control character (a
@@ -51,6 +55,108 @@ std::string badValue(const Setting& setting, const std::string& shown) {
   return std::string(setting.name) + " cannot be " + shown + ": " +
          std::string(settingValueHint(setting));
 }
+
+// Reads one JSON line into a row as nlohmann's parser meets its keys and
+// values, so no tree is built, and a key given twice is seen (a parsed
+// object would keep one of the two without a word). A false return stops
+// the parser at the first problem.
+class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
+ public:
+  ListingRow row;
+  /// What is wrong, once a call returned false.
+  std::string problem;
+
+  JsonRow() { row.values.fill(-1); }
+
+  bool null() override { return inObject(); }
+  bool boolean(bool val) override { return value(val ? 1 : 0, -1, val ? "true" : "false"); }
+  bool number_integer(number_integer_t val) override { return value(-1, -1, std::to_string(val)); }
+  bool number_unsigned(number_unsigned_t val) override {
+    return value(-1, val <= 65535 ? static_cast<long>(val) : -1, std::to_string(val));
+  }
+  bool number_float(number_float_t /*val*/, const string_t& text) override {
+    return value(-1, -1, text);
+  }
+  bool string(string_t& val) override {
+    if (depth_ == 1 && column_ == kFileColumn) {
+      row.file = std::move(val);
+      return true;
+    }
+    return value(switchValue(val), -1, val, true);
+  }
+  bool binary(binary_t& /*val*/) override { return true; }  // only in binary formats
+
+  bool start_object(std::size_t /*elements*/) override {
+    if (depth_ > 0 && !value(-1, -1, "{...}")) return false;
+    ++depth_;
+    return true;
+  }
+  bool start_array(std::size_t /*elements*/) override {
+    if (!value(-1, -1, "[...]")) return false;
+    ++depth_;
+    return true;
+  }
+  bool end_object() override {
+    --depth_;
+    return true;
+  }
+  bool end_array() override {
+    --depth_;
+    return true;
+  }
+
+  bool key(string_t& val) override {
+    if (depth_ != 1) return true;
+    column_ = columnNamed(val);
+    if (column_ == kNoColumn) {
+      problem = "no setting is called '" + printable(val) + "'";
+    } else if (named_[column_]) {
+      problem = columnName(column_, true) + " is named twice";
+    } else {
+      named_[column_] = true;
+      return true;
+    }
+    return false;
+  }
+  bool parse_error(std::size_t /*position*/, const std::string& /*last_token*/,
+                   const nlohmann::detail::exception& /*ex*/) override {
+    problem = "the line is not JSON";
+    return false;
+  }
+
+ private:
+  // False, with the problem said, for a value outside any object.
+  bool inObject() {
+    if (depth_ > 0) return true;
+    problem = "the line is not a JSON object";
+    return false;
+  }
+
+  // Takes a value, which is a switch's `asSwitch` or LimitTime's
+  // `asLimitTime` (-1 when it is no value of it); false, with the problem
+  // said, when the setting of its key cannot be that. Values of the file
+  // that are no string leave it unnamed; the save mark's are ignored, and
+  // so is all that is nested, which can only be inside one of those two.
+  bool value(long asSwitch, long asLimitTime, std::string_view text, bool isString = false) {
+    if (!inObject()) return false;
+    if (column_ >= kSettingCount) return true;
+    const Setting& setting = kSettings[column_];
+    const long n = setting.kind == SettingKind::Switch ? asSwitch : asLimitTime;
+    if (n >= 0) {
+      row.values[column_] = static_cast<std::int32_t>(n);
+      return true;
+    }
+    // As JSON, so that "300" shows it was a string; dump escapes control
+    // characters, which keeps the message on one line.
+    problem =
+        badValue(setting, isString ? nlohmann::json(std::string(text)).dump() : std::string(text));
+    return false;
+  }
+
+  int depth_ = 0;                   // 1 inside the line's object
+  std::size_t column_ = kNoColumn;  // the column of the last key at depth 1
+  std::array<bool, kNoColumn> named_{};
+};
 
 }  // namespace
 
@@ -89,16 +195,6 @@ std::string csvField(std::string_view text) {
   return field += '"';
 }
 
-std::size_t ListingReader::NameHash::operator()(std::size_t row) const {
-  return std::hash<std::string_view>()((*rows)[row].file);
-}
-
-bool ListingReader::SameName::operator()(std::size_t a, std::size_t b) const {
-  return (*rows)[a].file == (*rows)[b].file;
-}
-
-ListingReader::ListingReader() : cells_(1), names_(0, NameHash{&rows_}, SameName{&rows_}) {}
-
 bool ListingReader::feed(std::string_view chunk) {
   if (!error_.empty()) return false;
   // The form shows only after a BOM, which may come split over chunks.
@@ -108,11 +204,12 @@ bool ListingReader::feed(std::string_view chunk) {
       chunk.remove_prefix(1);
       continue;
     }
-    form_ = Form::Csv;
+    const bool wholeBom = bomBytes_ == 0 || bomBytes_ == kBom.size();
+    form_ = wholeBom && chunk[0] == '{' ? Form::Json : Form::Csv;
     // The start of a BOM that is none is the header's first bytes.
-    if (bomBytes_ < kBom.size() && !feed(kBom.substr(0, bomBytes_))) return false;
+    if (!wholeBom && !feed(kBom.substr(0, bomBytes_))) return false;
   }
-  return std::all_of(chunk.begin(), chunk.end(), [this](char c) { return takeCsv(c); });
+  return form_ == Form::Json ? feedJson(chunk) : feedCsv(chunk);
 }
 
 bool ListingReader::finish() {
@@ -121,15 +218,40 @@ bool ListingReader::finish() {
     form_ = Form::Csv;
     if (bomBytes_ < kBom.size() && !feed(kBom.substr(0, bomBytes_))) return false;
   }
-  if (inRow_) {
-    if (cell_ == Cell::Quoted) return fail("a quoted cell is not closed");
-    // A CR at the very end is a line end that lost its LF.
-    crPending_ = false;
-    if (!endCsvRecord()) return false;
+  if (form_ == Form::Json) {
+    if (!jsonLine_.empty() && !readJsonLine()) return false;
+  } else {
+    if (inRow_) {
+      if (cell_ == Cell::Quoted) return fail("a quoted cell is not closed");
+      // A CR at the very end is a line end that lost its LF.
+      crPending_ = false;
+      if (!endCsvRecord()) return false;
+    }
+    if (columns_.empty()) {
+      rowLine_ = 1;
+      return fail("the listing has no header");
+    }
   }
-  if (columns_.empty()) {
-    rowLine_ = 1;
-    return fail("the listing has no header");
+  return noFileTwice();
+}
+
+bool ListingReader::feedCsv(std::string_view chunk) {
+  std::size_t at = 0;
+  while (at < chunk.size()) {
+    // Text that ends no cell goes in a run at a time; an LF in quotes still
+    // goes alone, to count the line.
+    if (!crPending_ && (cell_ == Cell::Plain || cell_ == Cell::Quoted)) {
+      const bool quoted = cell_ == Cell::Quoted;
+      std::size_t end = at;
+      for (; end < chunk.size(); ++end) {
+        const char c = chunk[end];
+        if (c == '\n' || (quoted ? c == '"' : c == ',' || c == '\r')) break;
+      }
+      cells_.back().append(chunk.substr(at, end - at));
+      at = end;
+      if (at == chunk.size()) break;
+    }
+    if (!takeCsv(chunk[at++])) return false;
   }
   return true;
 }
@@ -191,7 +313,7 @@ bool ListingReader::readHeader() {
     const std::size_t column = columnNamed(cell);
     if (column == kNoColumn) return fail("no setting is called '" + printable(cell) + "'");
     if (std::find(columns_.begin(), columns_.end(), column) != columns_.end()) {
-      return fail(std::string(columnName(column)) + " is named twice");
+      return fail(columnName(column, false) + " is named twice");
     }
     columns_.push_back(column);
   }
@@ -223,13 +345,50 @@ bool ListingReader::readCsvRow() {
   return addRow(std::move(row));
 }
 
+bool ListingReader::feedJson(std::string_view chunk) {
+  for (std::size_t end = chunk.find('\n'); end != std::string_view::npos; end = chunk.find('\n')) {
+    jsonLine_.append(chunk.substr(0, end));
+    chunk.remove_prefix(end + 1);
+    if (!readJsonLine()) return false;
+    jsonLine_.clear();
+    ++line_;
+  }
+  jsonLine_.append(chunk);
+  return true;
+}
+
+bool ListingReader::readJsonLine() {
+  rowLine_ = line_;
+  if (jsonLine_.find_first_not_of(" \t\r") == std::string::npos) return true;
+  JsonRow json;
+  if (!nlohmann::json::sax_parse(jsonLine_, &json)) return fail(std::move(json.problem));
+  return addRow(std::move(json.row));
+}
+
 bool ListingReader::addRow(ListingRow&& row) {
   if (row.file.empty()) return fail("the row names no file");
   rows_.push_back(std::move(row));
-  if (names_.insert(rows_.size() - 1).second) return true;
-  const std::string file = std::move(rows_.back().file);
-  rows_.pop_back();
-  return fail("'" + printable(file) + "' is listed twice");
+  rowLines_.push_back(rowLine_);
+  return true;
+}
+
+// Sorting the names at the end needs less memory than a set of them kept
+// as they come, and the listing is refused whole either way.
+bool ListingReader::noFileTwice() {
+  std::vector<std::size_t> order(rows_.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
+    const int byName = rows_[a].file.compare(rows_[b].file);
+    return byName != 0 ? byName < 0 : a < b;
+  });
+  // Of the rows that repeat an earlier one's name, the first in the listing.
+  std::size_t repeat = rows_.size();
+  for (std::size_t i = 1; i < order.size(); ++i) {
+    if (rows_[order[i]].file == rows_[order[i - 1]].file) repeat = std::min(repeat, order[i]);
+  }
+  if (repeat == rows_.size()) return true;
+  rowLine_ = rowLines_[repeat];
+  return fail("'" + printable(rows_[repeat].file) + "' is listed twice");
 }
 
 bool ListingReader::fail(std::string message) {

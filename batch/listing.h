@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "image/settings.h"
@@ -35,28 +34,30 @@ struct ListingRow {
   std::array<std::int32_t, kSettingCount> values;
 };
 
-/// Reads a listing in the form --show --csv writes, fed in chunks of any
-/// size, keeping only the rows and the row being read. A CSV listing has a
-/// header naming a File column and any of the settings, in any order and
-/// letter case; empty cells and absent columns leave a setting as it is.
-/// Rows whose cells are all empty are skipped, as spreadsheets add them.
+/// Reads a listing in the form --show --csv or --show --json writes, fed in
+/// chunks of any size, keeping only the rows and the row being read. A `{`
+/// first (after a UTF-8 BOM) makes it JSON Lines, anything else CSV.
+///
+/// A CSV listing has a header naming a File column and any of the settings,
+/// in any order and letter case; empty cells and absent columns leave a
+/// setting as it is. Rows whose cells are all empty are skipped, as
+/// spreadsheets add them. A JSON line is an object with "file" and any of
+/// the settings as keys, in any letter case; null or an absent key leaves a
+/// setting as it is. SaveMark, in either form, is taken and ignored.
+///
 /// The first bad row makes the whole listing unusable, so nothing is set
-/// from a listing that is only partly right.
+/// from a listing with a mistake in it.
 class ListingReader {
  public:
-  ListingReader();
-  // The set of names refers to rows_ by index and holds its address.
-  ListingReader(const ListingReader&) = delete;
-  ListingReader& operator=(const ListingReader&) = delete;
-
   /// Takes the next bytes of the listing; false once the listing is known
   /// to be unusable (see error()), and for every call after that.
   bool feed(std::string_view chunk);
-  /// Ends the listing, reading the last row; false when the listing is
-  /// unusable. Call it once, after the last feed.
+  /// Ends the listing, reading the last row and looking for a file named
+  /// twice; false when the listing is unusable. Call it once, at the end.
   bool finish();
 
-  /// The rows read so far, in listing order, each file named once.
+  /// The rows read so far, in listing order; once finish() succeeded, each
+  /// names a different file.
   const std::vector<ListingRow>& rows() const { return rows_; }
   /// The 1-based line the problem is on (where its row starts); 0 while
   /// there is none.
@@ -66,26 +67,19 @@ class ListingReader {
   const std::string& error() const { return error_; }
 
  private:
-  enum class Form { Unknown, Csv };
+  enum class Form { Unknown, Csv, Json };
   // Where the CSV reader is within a cell.
   enum class Cell { Start, Plain, Quoted, AfterQuote };
 
-  // Hashes and compares rows_ entries by file name, so the names are kept
-  // once, in the rows.
-  struct NameHash {
-    const std::vector<ListingRow>* rows;
-    std::size_t operator()(std::size_t row) const;
-  };
-  struct SameName {
-    const std::vector<ListingRow>* rows;
-    bool operator()(std::size_t a, std::size_t b) const;
-  };
-
+  bool feedCsv(std::string_view chunk);
   bool takeCsv(char c);
   bool endCsvRecord();
   bool readHeader();
   bool readCsvRow();
+  bool feedJson(std::string_view chunk);
+  bool readJsonLine();
   bool addRow(ListingRow&& row);
+  bool noFileTwice();
   bool fail(std::string message);
 
   Form form_ = Form::Unknown;
@@ -96,12 +90,14 @@ class ListingReader {
   Cell cell_ = Cell::Start;
   bool inRow_ = false;
   bool crPending_ = false;  // a CR that is a line end if an LF follows
-  std::vector<std::string> cells_;
+  std::vector<std::string> cells_ = std::vector<std::string>(1);
   // Per column: a setting's index in kSettings, or kFileColumn, kMarkColumn.
   std::vector<std::size_t> columns_;
 
+  std::string jsonLine_;  // the JSON line so far
+
   std::vector<ListingRow> rows_;
-  std::unordered_set<std::size_t, NameHash, SameName> names_;
+  std::vector<std::size_t> rowLines_;  // the line each row starts on
   std::size_t errorLine_ = 0;
   std::string error_;
 };

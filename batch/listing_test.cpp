@@ -72,8 +72,9 @@ std::string readIn(std::string_view listing, std::size_t chunk) {
   std::string text;
   for (const ListingRow& row : reader.rows()) {
     text += row.file;
-    for (const std::int32_t value : row.values)
+    for (const std::int32_t value : row.values) {
       text += value < 0 ? " -" : " " + std::to_string(value);
+    }
     text += '\n';
   }
   return text;
@@ -117,27 +118,53 @@ TEST(ListingReader, ReadsCsv) {
   for (const ListingCase& c : cases) EXPECT_EQ(read(c.listing), c.read) << c.listing;
 }
 
+// What --show --csv writes reads back as the same names and values, with
+// either line end, and with names that need quotes or are no UTF-8.
+TEST(ListingReader, ReadsBackWhatCsvRowWrites) {
+  const struct {
+    const char* file;
+    Settings settings;
+  } files[] = {
+      {"plain.dat", {true, false, 300, true, false, true, true}},
+      {"a,b \"c\".dat", {false, true, 0, false, true, false, false}},
+      {"two\nlines\r\n.dat\r", {true, true, 65535, true, true, true, false}},
+      {" TimerA ", {false, false, 1, false, false, false, true}},
+      {"\xEF\xBB\xBF\xFF\xFE.dat", {true, false, 12345, false, true, true, false}},
+      {"dir/\xC3\xA9t\xC3\xA9.dat", {false, true, 256, true, false, false, true}},
+  };
+  for (const char* lineEnd : {"\n", "\r\n"}) {
+    std::string listing = csvHeader() + lineEnd;
+    std::string expected;
+    for (const auto& f : files) {
+      const auto image = imageWith(f.settings);
+      listing += csvRow(*image, f.file) + lineEnd;
+      expected += f.file;
+      for (const Setting& setting : kSettings) {
+        expected += " " + std::to_string(valueOf(*image, setting));
+      }
+      expected += '\n';
+    }
+    EXPECT_EQ(read(listing), expected);
+  }
+}
+
 TEST(ListingReader, RefusesBadCsv) {
   const ListingCase cases[] = {
       {"", "1: the listing has no header"},
       {"\xEF\xBB\xBF\n\r\n", "1: the listing has no header"},
       {"File,Timer\na,on\n", "1: no setting is called 'Timer'"},
-      {"\xEF\xBB"
-       "File\n",
-       "1: no setting is called '\xEF\xBB"
-       "File'"},
+      // Half a BOM is no BOM: its bytes start the header, which is CSV.
+      {"\xEF\xBB{File\n", "1: no setting is called '\xEF\xBB{File'"},
       {"File,TimerA,\n", "1: no setting is called ''"},
       {"\n\nTimerA,SaveMark\n", "3: the header has no File column"},
       {"File,TimerA,timera\n", "1: TimerA is named twice"},
       {"file,SaveMark,File\n", "1: File is named twice"},
-      {"File,TimerB\na,on\nb,maybe\n", "3: TimerB cannot be 'maybe': use on or off"},
-      {"File,TimerB\na, on\n", "2: TimerB cannot be ' on': use on or off"},
+      {"File,TimerB\na,on\nb, on\n", "3: TimerB cannot be ' on': use on or off"},
       {"File,LimitTime\na,65536\n", "2: LimitTime cannot be '65536': use a number from 0 to 65535"},
-      {"File,LimitTime\na,-1\n", "2: LimitTime cannot be '-1': use a number from 0 to 65535"},
       {"File,TimerA\na,on,off\n", "2: the row has 3 cells, the header 2 cells"},
       {"File,TimerA\na\n", "2: the row has 1 cell, the header 2 cells"},
       {"File,TimerA\n,on\n", "2: the row names no file"},
-      {"File\na\nb\na\n", "4: 'a' is listed twice"},
+      {"File\nb\na\nb\na\n", "4: 'b' is listed twice"},
       {"File\n\"a\nb\n", "2: a quoted cell is not closed"},
       {"File,TimerA\n\"a\"b,on\n", "2: a quoted cell has text after its closing quote"},
       // Lines count as a text editor shows them; a row spanning lines is
@@ -145,6 +172,69 @@ TEST(ListingReader, RefusesBadCsv) {
       {"File,TimerA\n\"x\ny\",on\n\"z\r\n\",\"o\nn\"\n",
        "4: TimerA cannot be 'o?n': use on or off"},
       {"File\n\"a\r\nb\"\n\"a\r\nb\"\n", "4: 'a??b' is listed twice"},
+  };
+  for (const ListingCase& c : cases) EXPECT_EQ(read(c.listing), c.read) << c.listing;
+}
+
+// However long the listing, a name given three times is reported on the
+// line that first repeats it.
+TEST(ListingReader, NamesTheLineThatFirstRepeatsAName) {
+  std::string listing = "File\n";
+  for (int i = 0; i < 200; ++i) listing += "f" + std::to_string(i == 90 || i == 150 ? 7 : i) + "\n";
+  EXPECT_EQ(read(listing), "92: 'f7' is listed twice");
+}
+
+TEST(ListingReader, ReadsJsonLines) {
+  const ListingCase cases[] = {
+      {R"({"file":"a.dat","TimerA":true,"TimerB":false,"LimitTime":65535,"FadeoutDriverMode":true,)"
+       R"("GraphicECMode2203":false,"LimitEndFlag":true,"saveMark":true})",
+       "a.dat 1 0 65535 1 0 1\n"},
+      // Keys in any letter case, --set's words, null and absent keys.
+      {R"({"FILE":"b","timera":"ENABLE","TIMERB":"0","limittime":0,"LimitEndFlag":null})",
+       "b 1 0 0 - - -\n"},
+      {R"({"file":"c","SAVEMARK":"whatever"})"
+       "\n"
+       R"({"saveMark":{"Timer":1},"file":"d"})",
+       "c - - - - - -\nd - - - - - -\n"},
+      // Escapes make the name; a BOM, CR LF and blank lines are passed over.
+      {"\xEF\xBB\xBF"
+       R"({"file":"\u00e9t\u00e9, \"q\"\n.dat"})"
+       "\r\n \t\r\n\n"
+       R"( {"file":"x"} )",
+       "\xC3\xA9t\xC3\xA9, \"q\"\n.dat - - - - - -\nx - - - - - -\n"},
+  };
+  for (const ListingCase& c : cases) EXPECT_EQ(read(c.listing), c.read) << c.listing;
+}
+
+TEST(ListingReader, RefusesBadJsonLines) {
+  const ListingCase cases[] = {
+      {"{\"file\":\"a\"}\nfile,TimerA\n", "2: the line is not JSON"},
+      {R"({"file":"a"} {"file":"b"})", "1: the line is not JSON"},
+      {"{\"file\":\"\xFF\"}", "1: the line is not JSON"},
+      {"{\"file\":\"a\"}\n\n[{\"file\":\"b\"}]", "3: the line is not a JSON object"},
+      {"{\"file\":\"a\"}\n\"b\"", "2: the line is not a JSON object"},
+      {R"({"file":"a","Timer":true})", "1: no setting is called 'Timer'"},
+      {R"({"file":"a","Time\nr":true})", "1: no setting is called 'Time?r'"},
+      {R"({"file":"a","TimerA":true,"timera":false})", "1: TimerA is named twice"},
+      {R"({"file":"a","file":"b"})", "1: file is named twice"},
+      {R"({"file":"a","TimerA":"maybe"})", "1: TimerA cannot be \"maybe\": use on or off"},
+      {R"({"file":"a","TimerB":1})", "1: TimerB cannot be 1: use on or off"},
+      {R"({"file":"a","LimitTime":65536})",
+       "1: LimitTime cannot be 65536: use a number from 0 to 65535"},
+      {R"({"file":"a","LimitTime":-1})", "1: LimitTime cannot be -1: use a number from 0 to 65535"},
+      {R"({"file":"a","LimitTime":300.0})",
+       "1: LimitTime cannot be 300.0: use a number from 0 to 65535"},
+      {R"({"file":"a","LimitTime":"300"})",
+       "1: LimitTime cannot be \"300\": use a number from 0 to 65535"},
+      {R"({"file":"a","TimerA":"o\nn"})", R"(1: TimerA cannot be "o\nn": use on or off)"},
+      {R"({"file":"a","TimerA":[true]})", "1: TimerA cannot be [...]: use on or off"},
+      {R"({"file":"a","LimitTime":{"n":1}})",
+       "1: LimitTime cannot be {...}: use a number from 0 to 65535"},
+      {R"({"TimerA":true})", "1: the row names no file"},
+      {R"({"file":""})", "1: the row names no file"},
+      {R"({"file":7})", "1: the row names no file"},
+      {R"({"file":["a"]})", "1: the row names no file"},
+      {"{\"file\":\"a\"}\r\n{\"file\":\"A\"}\r\n{\"file\":\"a\"}\r\n", "3: 'a' is listed twice"},
   };
   for (const ListingCase& c : cases) EXPECT_EQ(read(c.listing), c.read) << c.listing;
 }

@@ -389,6 +389,21 @@ TEST(Script, JsonNamesAreProperStrings) {
   }
 }
 
+// `text` with @a and @b standing for the paths of the files a and b in
+// `dir`; in a JSON listing the paths are written as JSON strings hold them.
+std::string withPaths(std::string text, const TempDir& dir) {
+  const bool json = text.find('{') != std::string::npos;
+  for (const char* file : {"a", "b"}) {
+    std::string path;
+    for (const char c : dir.path(file)) path += json && c == '\\' ? "\\\\" : std::string(1, c);
+    const std::string mark = std::string("@") + file;
+    for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark)) {
+      text.replace(at, mark.size(), path);
+    }
+  }
+  return text;
+}
+
 // A song whose settings are TimerA on, TimerB off, LimitTime 300, the
 // fade-out and LimitEnd switches off, 2203 on, and the save mark stamped.
 Bytes markedSong() {
@@ -424,16 +439,7 @@ TEST(Script, ApplySetsEachFileToItsRow) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     TempDir dir;
-    // @a and @b stand for the two files' paths.
-    const auto named = [&](std::string text) {
-      for (const char* file : {"a", "b"}) {
-        const std::string mark = std::string("@") + file;
-        for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark)) {
-          text.replace(at, mark.size(), dir.path(file));
-        }
-      }
-      return text;
-    };
+    const auto named = [&](const std::string& text) { return withPaths(text, dir); };
     writeFile(dir.path("a"), songBytes(912));
     writeFile(dir.path("b"), songBytes(912));
     const std::string listing = dir.path("listing");
@@ -468,22 +474,14 @@ TEST(Script, BadListingOpensNoFile) {
       {"File\n@a\n@b\n@a\n", "4: '@a' is listed twice"},
       {"File\n@a\n\"@b\n", "3: a quoted cell is not closed"},
       {"{\"file\":\"@a\"}\nFile\n", "2: the line is not JSON"},
-      {"{\"file\":\"@a\",\"TimerC\":true}\n", "1: "},
+      {"{\"file\":\"@a\",\"TimerC\":true}\n", "1: no setting is called 'TimerC'"},
       {"{\"file\":\"@a\",\"LimitTime\":-1}\n", "1: LimitTime cannot be"},
       {"{\"TimerA\":true}\n", "1: the row names no file"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.listing);
     TempDir dir;
-    const auto named = [&](std::string text) {
-      for (const char* file : {"a", "b"}) {
-        const std::string mark = std::string("@") + file;
-        for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark)) {
-          text.replace(at, mark.size(), dir.path(file));
-        }
-      }
-      return text;
-    };
+    const auto named = [&](const std::string& text) { return withPaths(text, dir); };
     writeFile(dir.path("a"), songBytes(912));
     writeFile(dir.path("b"), songBytes(912));
     const std::string listing = dir.path("listing");

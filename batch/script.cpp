@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string_view>
 
-#include "batch/listing.h"
+#include "listing/listing.h"
 #include "batch/script_args.h"
-#include "batch/text.h"
+#include "listing/text.h"
 #include "image/settings.h"
 #include "image/sound_image.h"
 

@@ -2,8 +2,8 @@
 
 #include <string_view>
 
-#include "batch/setting_words.h"
-#include "batch/text.h"
+#include "listing/setting_words.h"
+#include "listing/text.h"
 
 namespace {
 

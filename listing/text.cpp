@@ -1,4 +1,4 @@
-#include "batch/text.h"
+#include "listing/text.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The listing out and back: the CSV lines --show --csv writes, and the CSV
 // and JSON Lines listings read back, whole and a byte at a time.
-#include "batch/listing.h"
+#include "listing/listing.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,12 @@
-#include "batch/listing.h"
+#include "listing/listing.h"
 
 #include <algorithm>
 #include <nlohmann/json.hpp>
 #include <numeric>
 #include <utility>
 
-#include "batch/setting_words.h"
+#include "listing/setting_words.h"
+#include "listing/text.h"
 
 namespace {
 
@@ -33,18 +34,6 @@ std::string columnName(std::size_t column, bool json) {
   std::string name(column == kFileColumn ? kFileHeading : kMarkHeading);
   if (json) name[0] = static_cast<char>(name[0] - 'A' + 'a');
   return name;
-}
-
-// Text from the listing as it goes into a message: a control character (a
-// line end in a quoted cell, say) would break the message's one line, so
-// each shows as '?'.
-std::string printable(std::string_view text) {
-  std::string shown(text);
-  for (char& c : shown) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) c = '?';
-  }
-  return shown;
 }
 
 std::string cellCount(std::size_t n) {

@@ -1,4 +1,4 @@
-#include "batch/setting_words.h"
+#include "listing/setting_words.h"
 
 namespace {
 

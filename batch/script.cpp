@@ -2,13 +2,14 @@
 
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <string_view>
 
-#include "listing/listing.h"
 #include "batch/script_args.h"
-#include "listing/text.h"
 #include "image/settings.h"
 #include "image/sound_image.h"
+#include "listing/listing.h"
+#include "listing/text.h"
 
 #ifndef YM2608_VERSION
 #define YM2608_VERSION "unknown"
@@ -68,9 +69,14 @@ std::string reason(const FileResult& result) {
       if (result.error == OpenResult::NotRegular) return "not a regular file";
       return std::strerror(result.error);
     case FileResult::Step::Read:
-      return "read error";
+      return result.error != 0 ? "read error: " + std::string(std::strerror(result.error))
+                               : "read error";
     case FileResult::Step::Write:
-      return "write failed; the settings block may be partly written";
+      return "write failed" +
+             (result.error != 0 ? ": " + std::string(std::strerror(result.error)) : "") +
+             "; the settings block may be partly written";
+    case FileResult::Step::Disturbed:
+      return "cut short or replaced by another program while it was written; check it";
     case FileResult::Step::Replaced:
       return "replaced by another file since it was read; left as it is";
     case FileResult::Step::Shrunk:
@@ -268,7 +274,14 @@ std::vector<Assignment> assignmentsOf(const ListingRow& row) {
 int applyListing(const ScriptArgs& args, InputSource& input, OutputSink& out, OutputSink& errors,
                  FileAccess& files, SoundImage& image) {
   ListingReader reader;
-  if (!readListing(args.listing, input, files, reader, errors)) return 2;
+  try {
+    if (!readListing(args.listing, input, files, reader, errors)) return 2;
+  } catch (const std::bad_alloc&) {
+    // Rows beyond what the memory holds: a listing too long to check whole.
+    putLine(errors, std::string(kProgram) + ": " + printable(args.listing) +
+                        ": too long to hold in memory");
+    return 2;
+  }
   int status = 0;
   std::string line;
   for (const ListingRow& row : reader.rows()) {

@@ -44,7 +44,9 @@ class WatchedDisk : public FileAccess {
     return FileAccess::open(redirect.empty() ? path : redirect.c_str(), mode);
   }
   bool write(std::FILE* file, const std::uint8_t* data, std::size_t size) override {
-    return !failWrites && FileAccess::write(file, data, size);
+    if (!failWrites) return FileAccess::write(file, data, size);
+    errno = ENOSPC;
+    return false;
   }
 
   std::map<std::string, int> writeOpens;
@@ -331,8 +333,10 @@ TEST(Script, EachFileSucceedsOrFailsOnItsOwn) {
   const Outcome failing = runWith({"--set", "TimerB=off", dir.path("first.dat")}, disk);
   EXPECT_EQ(failing.status, 1);
   EXPECT_EQ(failing.out, "");
-  EXPECT_EQ(failing.errors, "ym2608-settings: " + dir.path("first.dat") +
-                                ": write failed; the settings block may be partly written\n");
+  EXPECT_EQ(failing.errors,
+            "ym2608-settings: " + dir.path("first.dat") +
+                ": write failed: No space left on device; the settings block may be "
+                "partly written\n");
 }
 
 TEST(Script, ShowListsALineAFile) {

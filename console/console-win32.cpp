@@ -85,12 +85,15 @@ class HandleInput : public InputSource {
 };
 
 // Why a write failed, as an errno value. A reader that has gone shows as
-// ERROR_BROKEN_PIPE, or ERROR_NO_DATA while its end is closing; both are
-// EPIPE here, as on POSIX, so the scripted interface stops at once.
+// ERROR_BROKEN_PIPE, ERROR_NO_DATA while its end is closing, or
+// ERROR_PIPE_NOT_CONNECTED (a Unix pipe under wine); each is EPIPE here, as
+// on POSIX, so the scripted interface stops at once and says nothing. The C
+// runtime's own errno for them is EINVAL, which would say the wrong thing.
 int reasonOfFailedWrite() {
   switch (GetLastError()) {
     case ERROR_BROKEN_PIPE:
     case ERROR_NO_DATA:
+    case ERROR_PIPE_NOT_CONNECTED:
       return EPIPE;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
@@ -109,6 +112,8 @@ class TextOutput : public OutputSink {
   int write(const char* data, std::size_t size) override {
     while (size > 0 && error_ == 0) {
       const auto chunk = static_cast<unsigned>(size > kBlock ? kBlock : size);
+      errno = 0;
+      SetLastError(ERROR_SUCCESS);
       const int n = _write(fd_, data, chunk);
       if (n <= 0) {
         // Nobody reads the output any more (a closed pipe, a full disk):

@@ -130,6 +130,8 @@ TEST(Dialogue, WrongCommandLineOrUnreadableFileEndsAtOnce) {
   std::filesystem::create_directory(dir.path("folder"));
   const std::string missing = dir.path("missing.dat");
   const std::string folder = dir.path("folder");
+  // A device in every folder on Windows; opening it could wait for ever.
+  const std::string device = dir.path("com1.dat");
   const struct {
     const char* name;
     std::vector<const char*> args;
@@ -139,6 +141,9 @@ TEST(Dialogue, WrongCommandLineOrUnreadableFileEndsAtOnce) {
       {"two paths", {path.c_str(), path.c_str()}, "req ym2608 sound data.\n"},
       {"missing file", {missing.c_str()}, "file load error.\n"},
       {"a folder", {folder.c_str()}, "file load error.\n"},
+#ifdef _WIN32
+      {"a device name", {device.c_str()}, "file load error.\n"},
+#endif
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -4,6 +4,7 @@
 // opens.
 #include <fcntl.h>
 #include <io.h>
+#include <share.h>
 #include <sys/stat.h>
 #include <windows.h>
 
@@ -28,15 +29,14 @@ HANDLE handleOf(std::FILE* file) {
   return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
 }
 
-// The scripted interface's open. A name such as CON, AUX or COM1.dat is a
-// device in every folder, and opening one can wait for ever (AUX, COM1) or
-// reach the console (CON): refuse it by name before any open. Anything else
-// that is not a file on a disk (a named pipe, say) is refused after the open,
-// before a byte moves.
-OpenResult openRegular(const char* path, const std::wstring& name, OpenMode mode) {
-  if (isReservedDeviceName(path)) return {nullptr, OpenResult::NotRegular};
-  const int access = mode == OpenMode::ReadRegular ? _O_RDONLY : _O_RDWR;
-  const int fd = _wopen(name.c_str(), access | _O_BINARY);
+// The scripted interface's open. Anything that is not a file on a disk (a
+// named pipe, say) is refused after the open, before a byte moves. A file
+// opened to be written is shared for reading only: no other program can cut
+// it short or put another file in its place until the block is written.
+OpenResult openRegular(const std::wstring& name, OpenMode mode) {
+  const bool reading = mode == OpenMode::ReadRegular;
+  const int fd = _wsopen(name.c_str(), (reading ? _O_RDONLY : _O_RDWR) | _O_BINARY,
+                         reading ? _SH_DENYNO : _SH_DENYWR);
   if (fd < 0) return {nullptr, errno};
   if (GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fd))) != FILE_TYPE_DISK) {
     _close(fd);
@@ -54,13 +54,17 @@ OpenResult openRegular(const char* path, const std::wstring& name, OpenMode mode
 }  // namespace
 
 OpenResult FileAccess::open(const char* path, OpenMode mode) {
+  // A name such as CON, AUX or COM1.dat is a device in every folder, and
+  // opening one can wait for ever (AUX, COM1) or reach the console (CON):
+  // refuse it by name, before any open, in the dialogue too.
+  if (isReservedDeviceName(path)) return {nullptr, OpenResult::NotRegular};
   std::wstring name;
   if (!widen(path, name)) return {nullptr, EINVAL};
   std::FILE* file = nullptr;
   switch (mode) {
     case OpenMode::ReadRegular:
     case OpenMode::UpdateRegular: {
-      const OpenResult opened = openRegular(path, name, mode);
+      const OpenResult opened = openRegular(name, mode);
       if (opened.file == nullptr && opened.error != EACCES) return opened;
       // EACCES may be a folder: told apart below.
       file = opened.file;

@@ -1,6 +1,7 @@
 #include "image/sound_image.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <iterator>
 
@@ -87,12 +88,13 @@ FileResult SoundImage::readFrom(const OpenResult& opened, FileAccess& files, std
   // the image: clearing all 64 KiB first would cost more than reading the
   // 912 bytes a listing wants.
   const bool ok = files.read(opened.file, bytes.data(), limit < Capacity ? limit : Capacity, got);
+  const int readError = ok ? 0 : errno;
   files.close(opened.file);
   if (!ok) {
     // Leave no part of a failed read behind for a later save to write.
     std::fill_n(bytes.begin(), got, 0);
     length = 0;
-    return {FileResult::Step::Read, 0};
+    return {FileResult::Step::Read, readError};
   }
   length = got;
   // Settings past the end of a short file read as off and 0, not as whatever
@@ -195,6 +197,20 @@ SaveResult SoundImage::save(const char* path, FileAccess& files) {
                                                                       : SaveResult::WriteFailed;
 }
 
+namespace {
+
+// True when `path` still names the file `identity` names.
+bool stillNamed(const char* path, FileAccess& files, const FileIdentity& identity) {
+  const OpenResult opened = files.open(path, OpenMode::ReadRegular);
+  if (opened.file == nullptr) return false;
+  FileIdentity now;
+  const bool same = files.identify(opened.file, now) && now.sameFile(identity);
+  files.close(opened.file);
+  return same;
+}
+
+}  // namespace
+
 FileResult SoundImage::updateBlock(const char* path, FileAccess& files,
                                    const FileIdentity& identity,
                                    const std::function<bool(SoundImage&)>& edit) {
@@ -211,15 +227,27 @@ FileResult SoundImage::updateBlock(const char* path, FileAccess& files,
   } else if (now.size < SettingsBlock::End) {
     result = {FileResult::Step::Shrunk, 0};
   } else if (!files.seek(file, kBlockStart) ||
-             !files.read(file, bytes.data() + kBlockStart, kBlockSize, got) || got != kBlockSize) {
-    result = {FileResult::Step::Read, 0};
+             !files.read(file, bytes.data() + kBlockStart, kBlockSize, got)) {
+    result = {FileResult::Step::Read, errno};
+  } else if (got != kBlockSize) {
+    result = {FileResult::Step::Shrunk, 0};  // cut short since the length was checked
   }
   if (!result || !edit(*this)) {
     files.close(file);
     return result;
   }
-  if (!writeAndClose(files, file, kBlockStart, bytes.data() + kBlockStart, kBlockSize)) {
-    return {FileResult::Step::Write, 0};
-  }
+  bool ok = files.seek(file, kBlockStart) &&
+            files.write(file, bytes.data() + kBlockStart, kBlockSize) && files.flush(file);
+  const int writeError = ok ? 0 : errno;
+  // No system call rules out another program cutting the file short or
+  // putting another in its place while the block is written; a write into a
+  // file cut short would even lengthen it. Look again, and say so rather
+  // than call the file set.
+  FileIdentity after;
+  const bool disturbed = ok && (!files.identify(file, after) || after.size != now.size ||
+                                !stillNamed(path, files, now));
+  if (!files.close(file) && ok) return {FileResult::Step::Write, errno};
+  if (!ok) return {FileResult::Step::Write, writeError};
+  if (disturbed) return {FileResult::Step::Disturbed, 0};
   return {};
 }

@@ -44,12 +44,13 @@ struct FileResult {
     Read,
     Write,
     Replaced,  // opened for writing, it is another file than the one read
-    Shrunk     // opened for writing, it no longer holds the whole block
+    Shrunk,    // opened for writing, it no longer holds the whole block
+    Disturbed  // written, but cut short or replaced by another program meanwhile
   };
   /// The step that failed, None when none did.
   Step failed = Step::None;
-  /// The system's reason (an errno value, or OpenResult::NotRegular) when the
-  /// open failed; 0 otherwise.
+  /// The system's reason (an errno value, or OpenResult::NotRegular) when an
+  /// open, a read or a write failed; 0 otherwise.
   int error = 0;
   explicit operator bool() const { return failed == Step::None; }
 };
@@ -107,7 +108,9 @@ struct SoundImage {
   /// it, and makes sure it is the file `identity` names (Step::Replaced) and
   /// still holds the whole block (Step::Shrunk). Then reads the block as the
   /// file now holds it into the image, calls `edit`, and writes the block
-  /// back when `edit` returns true; no other byte is written.
+  /// back when `edit` returns true; no other byte is written. A file that
+  /// another program cut short or replaced while it was written is
+  /// Step::Disturbed.
   FileResult updateBlock(const char* path, FileAccess& files, const FileIdentity& identity,
                          const std::function<bool(SoundImage&)>& edit);
 

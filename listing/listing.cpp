@@ -13,6 +13,8 @@ namespace {
 constexpr std::string_view kFileHeading = "File";
 constexpr std::string_view kMarkHeading = "SaveMark";
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
+// The most one row may hold while it is read (a name is at most a few KiB).
+constexpr std::size_t kMaxRowBytes = std::size_t{1} << 20;
 
 // Columns past the settings' own indexes.
 constexpr std::size_t kFileColumn = kSettingCount;
@@ -186,6 +188,14 @@ std::string csvField(std::string_view text) {
 
 bool ListingReader::feed(std::string_view chunk) {
   if (!error_.empty()) return false;
+  // No file name holds a NUL, and no text listing does: refusing it at once
+  // stops `--apply /dev/zero` before it fills the memory.
+  const std::size_t nul = chunk.find('\0');
+  if (nul != std::string_view::npos) {
+    rowLine_ = line_ + static_cast<std::size_t>(
+                           std::count(chunk.begin(), chunk.begin() + static_cast<long>(nul), '\n'));
+    return fail("the listing holds a NUL byte");
+  }
   // The form shows only after a BOM, which may come split over chunks.
   while (form_ == Form::Unknown && !chunk.empty()) {
     if (bomBytes_ < kBom.size() && chunk[0] == kBom[bomBytes_]) {
@@ -198,7 +208,12 @@ bool ListingReader::feed(std::string_view chunk) {
     // The start of a BOM that is none is the header's first bytes.
     if (!wholeBom && !feed(kBom.substr(0, bomBytes_))) return false;
   }
-  return form_ == Form::Json ? feedJson(chunk) : feedCsv(chunk);
+  if (!(form_ == Form::Json ? feedJson(chunk) : feedCsv(chunk))) return false;
+  // A row is a name and a few values; one that never ends is no listing, and
+  // holding it whole would take all the memory there is.
+  const std::size_t held = jsonLine_.size() + earlierCells_ + cells_.back().size();
+  if (held > kMaxRowBytes) return fail("a row is longer than 1 MiB");
+  return true;
 }
 
 bool ListingReader::finish() {
@@ -271,6 +286,7 @@ bool ListingReader::takeCsv(char c) {
     if (cell_ == Cell::AfterQuote) cell += c;
     cell_ = Cell::Quoted;
   } else if (c == ',') {
+    earlierCells_ += sizeof(std::string) + cell.size();
     cells_.emplace_back();
     cell_ = Cell::Start;
   } else if (c == '\r') {
@@ -292,6 +308,7 @@ bool ListingReader::endCsvRecord() {
   bool usable = true;
   if (!blank) usable = columns_.empty() ? readHeader() : readCsvRow();
   cells_.assign(1, std::string());
+  earlierCells_ = 0;
   cell_ = Cell::Start;
   inRow_ = false;
   return usable;

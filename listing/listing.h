@@ -91,6 +91,7 @@ class ListingReader {
   bool inRow_ = false;
   bool crPending_ = false;  // a CR that is a line end if an LF follows
   std::vector<std::string> cells_ = std::vector<std::string>(1);
+  std::size_t earlierCells_ = 0;  // what the row's cells before the last hold
   // Per column: a setting's index in kSettings, or kFileColumn, kMarkColumn.
   std::vector<std::size_t> columns_;
 

@@ -89,7 +89,7 @@ std::string read(std::string_view listing) {
 }
 
 struct ListingCase {
-  const char* listing;
+  std::string listing;
   const char* read;
 };
 
@@ -172,6 +172,10 @@ TEST(ListingReader, RefusesBadCsv) {
       {"File,TimerA\n\"x\ny\",on\n\"z\r\n\",\"o\nn\"\n",
        "4: TimerA cannot be 'o?n': use on or off"},
       {"File\n\"a\r\nb\"\n\"a\r\nb\"\n", "4: 'a??b' is listed twice"},
+      // What is no listing at all ends the reading before it fills the memory.
+      {std::string("File\na\n\0\0", 10), "3: the listing holds a NUL byte"},
+      {"File\n" + std::string((std::size_t{1} << 20) + 1, 'a'), "2: a row is longer than 1 MiB"},
+      {"File\n" + std::string(std::size_t{1} << 16, ','), "2: a row is longer than 1 MiB"},
   };
   for (const ListingCase& c : cases) EXPECT_EQ(read(c.listing), c.read) << c.listing;
 }

@@ -226,7 +226,7 @@ TEST(Program, SetsThenListsACollection) {
     std::string args;
     int status;
     std::string output;
-    std::string input = "";
+    std::string input{};  // typed on standard input
   } runs[] = {
       {"--set LimitTime=70000 " + files, 2, ""},
       {set, 0,

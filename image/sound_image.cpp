@@ -224,13 +224,12 @@ FileResult SoundImage::updateBlock(const char* path, FileAccess& files,
     result = {FileResult::Step::Open, errno};
   } else if (!now.sameFile(identity)) {
     result = {FileResult::Step::Replaced, 0};
-  } else if (now.size < SettingsBlock::End) {
-    result = {FileResult::Step::Shrunk, 0};
   } else if (!files.seek(file, kBlockStart) ||
              !files.read(file, bytes.data() + kBlockStart, kBlockSize, got)) {
     result = {FileResult::Step::Read, errno};
-  } else if (got != kBlockSize) {
-    result = {FileResult::Step::Shrunk, 0};  // cut short since the length was checked
+  } else if (now.size < SettingsBlock::End || got != kBlockSize) {
+    // Too short already, or cut short since the length was asked.
+    result = {FileResult::Step::Shrunk, 0};
   }
   if (!result || !edit(*this)) {
     files.close(file);

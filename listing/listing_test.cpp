@@ -173,7 +173,7 @@ TEST(ListingReader, RefusesBadCsv) {
        "4: TimerA cannot be 'o?n': use on or off"},
       {"File\n\"a\r\nb\"\n\"a\r\nb\"\n", "4: 'a??b' is listed twice"},
       // What is no listing at all ends the reading before it fills the memory.
-      {std::string("File\na\n\0\0", 10), "3: the listing holds a NUL byte"},
+      {std::string("File\na\n") + std::string(2, '\0'), "3: the listing holds a NUL byte"},
       {"File\n" + std::string((std::size_t{1} << 20) + 1, 'a'), "2: a row is longer than 1 MiB"},
       {"File\n" + std::string(std::size_t{1} << 16, ','), "2: a row is longer than 1 MiB"},
   };

@@ -408,6 +408,15 @@ std::string withPaths(std::string text, const TempDir& dir) {
   return text;
 }
 
+// Two songs, a and b, as songBytes(912) makes them, and a listing holding
+// `text`, all in `dir`; returns the listing's path.
+std::string songsAndListing(const TempDir& dir, const std::string& text) {
+  writeFile(dir.path("a"), songBytes(912));
+  writeFile(dir.path("b"), songBytes(912));
+  writeFile(dir.path("listing"), Bytes(text.begin(), text.end()));
+  return dir.path("listing");
+}
+
 // A song whose settings are TimerA on, TimerB off, LimitTime 300, the
 // fade-out and LimitEnd switches off, 2203 on, and the save mark stamped.
 Bytes markedSong() {
@@ -444,15 +453,11 @@ TEST(Script, ApplySetsEachFileToItsRow) {
     SCOPED_TRACE(c.name);
     TempDir dir;
     const auto named = [&](const std::string& text) { return withPaths(text, dir); };
-    writeFile(dir.path("a"), songBytes(912));
-    writeFile(dir.path("b"), songBytes(912));
-    const std::string listing = dir.path("listing");
-    const std::string text = named(c.listing);
-    writeFile(listing, Bytes(text.begin(), text.end()));
+    const std::string listing = songsAndListing(dir, named(c.listing));
     std::vector<std::string> args = {"--apply", c.fromStandardInput ? "-" : listing};
     if (c.dryRun) args.emplace_back("--dry-run");
     WatchedDisk disk;
-    const Outcome r = runWith(args, disk, c.fromStandardInput ? text : "");
+    const Outcome r = runWith(args, disk, c.fromStandardInput ? named(c.listing) : "");
     EXPECT_EQ(r.out, named(c.out));
     EXPECT_EQ(r.errors, c.errors);
     EXPECT_EQ(r.status, c.errors.empty() ? 0 : 1);
@@ -486,11 +491,7 @@ TEST(Script, BadListingOpensNoFile) {
     SCOPED_TRACE(c.listing);
     TempDir dir;
     const auto named = [&](const std::string& text) { return withPaths(text, dir); };
-    writeFile(dir.path("a"), songBytes(912));
-    writeFile(dir.path("b"), songBytes(912));
-    const std::string listing = dir.path("listing");
-    const std::string text = named(c.listing);
-    writeFile(listing, Bytes(text.begin(), text.end()));
+    const std::string listing = songsAndListing(dir, named(c.listing));
     WatchedDisk disk;
     const Outcome r = runWith({"--apply", listing}, disk);
     EXPECT_EQ(r.status, 2);

@@ -232,22 +232,23 @@ bool readListing(const std::string& listing, InputSource& input, FileAccess& fil
   // The listing streams through this buffer; only the rows are kept.
   std::vector<char> buffer(std::size_t{64} * 1024);
   bool ok = true;
-  bool readFailed = false;
+  int readError = 0;
   for (;;) {
     std::size_t got = 0;
     if (standardInput) {
       got = input.read(buffer.data(), buffer.size());
+      readError = got == 0 ? input.error() : 0;
     } else if (!files.read(file, reinterpret_cast<std::uint8_t*>(buffer.data()), buffer.size(),
                            got)) {
-      readFailed = true;
+      readError = errno != 0 ? errno : EIO;
     }
-    if (got == 0 || readFailed) break;
+    if (got == 0 || readError != 0) break;
     ok = reader.feed(std::string_view(buffer.data(), got));
     if (!ok) break;
   }
   if (file != nullptr) files.close(file);
-  if (readFailed) {
-    putLine(errors, std::string(kProgram) + ": " + shown + ": read error");
+  if (readError != 0) {
+    putLine(errors, std::string(kProgram) + ": " + shown + ": " + std::strerror(readError));
     return false;
   }
   if (ok) ok = reader.finish();
@@ -318,7 +319,14 @@ int runScript(int argc, const char* const argv[], InputSource& input, OutputSink
   if (args.mode == ScriptArgs::Mode::Apply) {
     return applyListing(args, input, out, errors, files, image);
   }
+  // A CSV listing has its header even when no file can be read, so that the
+  // snapshot of nothing can still be applied.
   bool headed = false;
+  if (args.csv) {
+    const int failed = putLine(out, csvHeader());
+    if (failed != 0) return outputFailed(errors, failed, "");
+    headed = true;
+  }
   int status = 0;
   std::vector<std::string> expanded;
   std::string arg;
@@ -349,9 +357,7 @@ int runScript(int argc, const char* const argv[], InputSource& input, OutputSink
       if (args.json) {
         failed = putLine(out, jsonRow(image, file));
       } else if (args.csv) {
-        if (!headed) failed = putLine(out, csvHeader());
-        headed = true;
-        if (failed == 0) failed = putLine(out, csvRow(image, file));
+        failed = putLine(out, csvRow(image, file));
       } else {
         if (!headed) failed = putLine(out, tableHeading());
         headed = true;

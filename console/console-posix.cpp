@@ -38,14 +38,17 @@ class FdInput : public InputSource {
       if (n >= 0) return static_cast<std::size_t>(n);
       if (errno == EINTR) continue;
       if (wouldBlock() && waitFor(fd_, POLLIN, -1)) continue;
+      error_ = errno;
       return 0;  // a real read error ends the input, as the end of a file would
     }
   }
 
   bool ready() override { return waitFor(fd_, POLLIN, 0); }
+  int error() const override { return error_; }
 
  private:
   int fd_;
+  int error_ = 0;
 };
 
 class FdOutput : public OutputSink {
@@ -78,6 +81,10 @@ class FdOutput : public OutputSink {
 InputSource& standardInput() {
   static FdInput input(STDIN_FILENO);
   return input;
+}
+
+InputSource& scriptInput() {
+  return standardInput();
 }
 
 OutputSink& standardOutput() {

@@ -32,9 +32,12 @@ constexpr std::size_t kConsoleBlock = 4096;
 
 class HandleInput : public InputSource {
  public:
-  explicit HandleInput(HANDLE handle) : handle_(handle), type_(GetFileType(handle)) {
+  /// `ctrlZEnds`: Ctrl+Z ends the input from a pipe or a file too, not only
+  /// from the console (where it is the only way to end what is typed).
+  HandleInput(HANDLE handle, bool ctrlZEnds) : handle_(handle), type_(GetFileType(handle)) {
     DWORD mode = 0;
     console_ = type_ == FILE_TYPE_CHAR && GetConsoleMode(handle, &mode);
+    ctrlZEnds_ = ctrlZEnds || console_;
   }
 
   std::size_t read(char* buffer, std::size_t capacity) override {
@@ -42,9 +45,13 @@ class HandleInput : public InputSource {
     DWORD got = 0;
     const std::size_t block = console_ ? kConsoleBlock : kBlock;
     const DWORD want = static_cast<DWORD>(capacity > block ? block : capacity);
-    // A closed pipe (ERROR_BROKEN_PIPE) and any other failure end the input
-    // as the end of a file would.
-    if (!ReadFile(handle_, buffer, want, &got, nullptr) || got == 0) return 0;
+    // A closed pipe (ERROR_BROKEN_PIPE) is the end of the input; any other
+    // failure ends it too, with its reason kept.
+    if (!ReadFile(handle_, buffer, want, &got, nullptr)) {
+      if (GetLastError() != ERROR_BROKEN_PIPE) error_ = EIO;
+      return 0;
+    }
+    if (got == 0 || !ctrlZEnds_) return got;
     for (DWORD i = 0; i < got; ++i) {
       if (buffer[i] == kEndOfInput) {
         ended_ = true;
@@ -77,11 +84,15 @@ class HandleInput : public InputSource {
     }
   }
 
+  int error() const override { return error_; }
+
  private:
   HANDLE handle_;
   DWORD type_;
   bool console_ = false;
+  bool ctrlZEnds_ = true;
   bool ended_ = false;
+  int error_ = 0;
 };
 
 // Why a write failed, as an errno value. A reader that has gone shows as
@@ -178,7 +189,13 @@ class NameOutput : public OutputSink {
 }  // namespace
 
 InputSource& standardInput() {
-  static HandleInput input(GetStdHandle(STD_INPUT_HANDLE));
+  static HandleInput input(GetStdHandle(STD_INPUT_HANDLE), true);
+  return input;
+}
+
+InputSource& scriptInput() {
+  // A listing is data: a 0x1A in it is a byte like any other.
+  static HandleInput input(GetStdHandle(STD_INPUT_HANDLE), false);
   return input;
 }
 

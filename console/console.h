@@ -16,6 +16,9 @@ class InputSource {
   /// True when read() would return at once: bytes are waiting, or the input
   /// has ended. False when it would wait for the user.
   virtual bool ready() = 0;
+  /// Why the input ended early: the system's reason (an errno value) when a
+  /// read failed, 0 when it simply ended.
+  virtual int error() const { return 0; }
 };
 
 /// Where the menu and messages go.

@@ -9,6 +9,9 @@
 InputSource& standardInput();
 /// Standard output as the dialogue writes it: the menu and its messages.
 OutputSink& standardOutput();
+/// Standard input as the scripted interface reads it (`--apply -`): data
+/// whatever its bytes, where the dialogue takes Ctrl+Z as the end on Windows.
+InputSource& scriptInput();
 /// Standard output (results) and error (problems) of the scripted interface,
 /// whose lines carry file names in any language.
 OutputSink& scriptOutput();

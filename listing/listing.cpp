@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <nlohmann/json.hpp>
-#include <numeric>
 #include <utility>
 
 #include "listing/setting_words.h"
@@ -15,6 +14,22 @@ constexpr std::string_view kMarkHeading = "SaveMark";
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 // The most one row may hold while it is read (a name is at most a few KiB).
 constexpr std::size_t kMaxRowBytes = std::size_t{1} << 20;
+// The most the rows of a listing may hold, since all are read before any
+// file is set: far past any collection (100,000 files take about 12 MiB),
+// short of what an endless stream of rows would take.
+constexpr std::size_t kMaxListingBytes = std::size_t{256} << 20;
+// What a row costs beyond its name: its place in the set of names.
+constexpr std::size_t kRowUpkeep = 32;
+// Echoed text is cut to this many bytes, so a message stays a short line.
+constexpr std::size_t kShownBytes = 80;
+
+// `text` as a message echoes it: printable, and cut short when long.
+std::string shown(std::string_view text) {
+  if (text.size() <= kShownBytes) return printable(text);
+  std::size_t cut = kShownBytes;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return printable(text.substr(0, cut)) + "...";
+}
 
 // Columns past the settings' own indexes.
 constexpr std::size_t kFileColumn = kSettingCount;
@@ -100,7 +115,7 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
     if (depth_ != 1) return true;
     column_ = columnNamed(val);
     if (column_ == kNoColumn) {
-      problem = "no setting is called '" + printable(val) + "'";
+      problem = "no setting is called '" + shown(val) + "'";
     } else if (named_[column_]) {
       problem = columnName(column_, true) + " is named twice";
     } else {
@@ -222,21 +237,14 @@ bool ListingReader::finish() {
     form_ = Form::Csv;
     if (bomBytes_ < kBom.size() && !feed(kBom.substr(0, bomBytes_))) return false;
   }
-  if (form_ == Form::Json) {
-    if (!jsonLine_.empty() && !readJsonLine()) return false;
-  } else {
-    if (inRow_) {
-      if (cell_ == Cell::Quoted) return fail("a quoted cell is not closed");
-      // A CR at the very end is a line end that lost its LF.
-      crPending_ = false;
-      if (!endCsvRecord()) return false;
-    }
-    if (columns_.empty()) {
-      rowLine_ = 1;
-      return fail("the listing has no header");
-    }
-  }
-  return noFileTwice();
+  if (form_ == Form::Json) return jsonLine_.empty() || readJsonLine();
+  // A listing of blank lines alone, with no header, is the snapshot of no
+  // file: it sets none.
+  if (!inRow_) return true;
+  if (cell_ == Cell::Quoted) return fail("a quoted cell is not closed");
+  // A CR at the very end is a line end that lost its LF.
+  crPending_ = false;
+  return endCsvRecord();
 }
 
 bool ListingReader::feedCsv(std::string_view chunk) {
@@ -317,7 +325,7 @@ bool ListingReader::endCsvRecord() {
 bool ListingReader::readHeader() {
   for (const std::string& cell : cells_) {
     const std::size_t column = columnNamed(cell);
-    if (column == kNoColumn) return fail("no setting is called '" + printable(cell) + "'");
+    if (column == kNoColumn) return fail("no setting is called '" + shown(cell) + "'");
     if (std::find(columns_.begin(), columns_.end(), column) != columns_.end()) {
       return fail(columnName(column, false) + " is named twice");
     }
@@ -344,7 +352,7 @@ bool ListingReader::readCsvRow() {
     } else if (column < kSettingCount && !cell.empty()) {
       const Setting& setting = kSettings[column];
       const long value = settingValue(setting, cell);
-      if (value < 0) return fail(badValue(setting, "'" + printable(cell) + "'"));
+      if (value < 0) return fail(badValue(setting, "'" + shown(cell) + "'"));
       row.values[column] = static_cast<std::int32_t>(value);
     }
   }
@@ -373,28 +381,27 @@ bool ListingReader::readJsonLine() {
 
 bool ListingReader::addRow(ListingRow&& row) {
   if (row.file.empty()) return fail("the row names no file");
+  // JSON can spell a NUL (\u0000); the system would end the name there and
+  // reach another file.
+  if (row.file.find('\0') != std::string::npos) return fail("the file name holds a NUL");
+  held_ += sizeof row + row.file.size() + kRowUpkeep;
+  if (held_ > kMaxListingBytes) return fail("the listing is longer than can be checked whole");
   rows_.push_back(std::move(row));
-  rowLines_.push_back(rowLine_);
+  // A repeat is found as it comes, so an endless `yes a.dat,on` stops at once.
+  if (!names_.insert(rows_.size() - 1).second) {
+    const std::string repeated = std::move(rows_.back().file);
+    rows_.pop_back();
+    return fail("'" + shown(repeated) + "' is listed twice");
+  }
   return true;
 }
 
-// Sorting the names at the end needs less memory than a set of them kept
-// as they come, and the listing is refused whole either way.
-bool ListingReader::noFileTwice() {
-  std::vector<std::size_t> order(rows_.size());
-  std::iota(order.begin(), order.end(), 0);
-  std::sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
-    const int byName = rows_[a].file.compare(rows_[b].file);
-    return byName != 0 ? byName < 0 : a < b;
-  });
-  // Of the rows that repeat an earlier one's name, the first in the listing.
-  std::size_t repeat = rows_.size();
-  for (std::size_t i = 1; i < order.size(); ++i) {
-    if (rows_[order[i]].file == rows_[order[i - 1]].file) repeat = std::min(repeat, order[i]);
-  }
-  if (repeat == rows_.size()) return true;
-  rowLine_ = rowLines_[repeat];
-  return fail("'" + printable(rows_[repeat].file) + "' is listed twice");
+std::size_t ListingReader::NameHash::operator()(std::size_t row) const {
+  return std::hash<std::string>()((*rows)[row].file);
+}
+
+bool ListingReader::SameName::operator()(std::size_t a, std::size_t b) const {
+  return (*rows)[a].file == (*rows)[b].file;
 }
 
 bool ListingReader::fail(std::string message) {

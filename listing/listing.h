@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "image/settings.h"
@@ -49,11 +50,17 @@ struct ListingRow {
 /// from a listing with a mistake in it.
 class ListingReader {
  public:
+  ListingReader() = default;
+  // The set of names points into this reader's rows.
+  ListingReader(const ListingReader&) = delete;
+  ListingReader& operator=(const ListingReader&) = delete;
+
   /// Takes the next bytes of the listing; false once the listing is known
   /// to be unusable (see error()), and for every call after that.
   bool feed(std::string_view chunk);
-  /// Ends the listing, reading the last row and looking for a file named
-  /// twice; false when the listing is unusable. Call it once, at the end.
+  /// Ends the listing, reading the last row; false when the listing is
+  /// unusable. Call it once, at the end. A listing with no rows at all (an
+  /// empty snapshot) is usable.
   bool finish();
 
   /// The rows read so far, in listing order; once finish() succeeded, each
@@ -79,7 +86,6 @@ class ListingReader {
   bool feedJson(std::string_view chunk);
   bool readJsonLine();
   bool addRow(ListingRow&& row);
-  bool noFileTwice();
   bool fail(std::string message);
 
   Form form_ = Form::Unknown;
@@ -98,7 +104,18 @@ class ListingReader {
   std::string jsonLine_;  // the JSON line so far
 
   std::vector<ListingRow> rows_;
-  std::vector<std::size_t> rowLines_;  // the line each row starts on
+  // Hashes and compares rows_ entries by file name, so each name is kept
+  // once, in its row, and survives the vector's moves.
+  struct NameHash {
+    const std::vector<ListingRow>* rows;
+    std::size_t operator()(std::size_t row) const;
+  };
+  struct SameName {
+    const std::vector<ListingRow>* rows;
+    bool operator()(std::size_t a, std::size_t b) const;
+  };
+  std::unordered_set<std::size_t, NameHash, SameName> names_{0, NameHash{&rows_}, SameName{&rows_}};
+  std::size_t held_ = 0;  // what the rows hold, roughly
   std::size_t errorLine_ = 0;
   std::string error_;
 };

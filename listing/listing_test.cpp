@@ -90,11 +90,14 @@ std::string read(std::string_view listing) {
 
 struct ListingCase {
   std::string listing;
-  const char* read;
+  std::string read;
 };
 
 TEST(ListingReader, ReadsCsv) {
   const ListingCase cases[] = {
+      // The snapshot of no file: nothing to set, and no error.
+      {"", ""},
+      {"\xEF\xBB\xBF\n\r\n", ""},
       {"File,TimerA,TimerB,LimitTime,FadeoutDriverMode,GraphicECMode2203,LimitEndFlag,SaveMark\n"
        "a.dat,on,off,300,on,off,on,yes\n"
        "b.dat,off,on,0,off,on,off,no\n",
@@ -150,8 +153,6 @@ TEST(ListingReader, ReadsBackWhatCsvRowWrites) {
 
 TEST(ListingReader, RefusesBadCsv) {
   const ListingCase cases[] = {
-      {"", "1: the listing has no header"},
-      {"\xEF\xBB\xBF\n\r\n", "1: the listing has no header"},
       {"File,Timer\na,on\n", "1: no setting is called 'Timer'"},
       // Half a BOM is no BOM: its bytes start the header, which is CSV.
       {"\xEF\xBB{File\n", "1: no setting is called '\xEF\xBB{File'"},
@@ -213,6 +214,9 @@ TEST(ListingReader, ReadsJsonLines) {
 TEST(ListingReader, RefusesBadJsonLines) {
   const ListingCase cases[] = {
       {"{\"file\":\"a\"}\nfile,TimerA\n", "2: the line is not JSON"},
+      {R"({"file":"a.dat\u0000../x"})", "1: the file name holds a NUL"},
+      {"File,TimerA\na," + std::string(200, 'x') + "\n",
+       "2: TimerA cannot be '" + std::string(80, 'x') + "...': use on or off"},
       {R"({"file":"a"} {"file":"b"})", "1: the line is not JSON"},
       {"{\"file\":\"\xFF\"}", "1: the line is not JSON"},
       {"{\"file\":\"a\"}\n\n[{\"file\":\"b\"}]", "3: the line is not a JSON object"},

@@ -12,7 +12,7 @@ int main(int argc, char* argv[]) {
   // other tools do (`--show *.dat | head -1` reads no more files); ignored,
   // it ends at the EPIPE instead.
   if (wantsScript(argc, argv))
-    return runScript(argc, argv, standardInput(), scriptOutput(), scriptErrors());
+    return runScript(argc, argv, scriptInput(), scriptOutput(), scriptErrors());
   // The dialogue's reader going away must not kill the run before a save it
   // asked for, nor turn the exit status into anything but 0.
   std::signal(SIGPIPE, SIG_IGN);

@@ -34,7 +34,7 @@ int wmain(int argc, wchar_t* argv[]) {
   argvUtf8.push_back(nullptr);
 
   if (wantsScript(argc, argvUtf8.data())) {
-    return runScript(argc, argvUtf8.data(), standardInput(), scriptOutput(), scriptErrors(),
+    return runScript(argc, argvUtf8.data(), scriptInput(), scriptOutput(), scriptErrors(),
                      FileAccess::disk(), FileNames::system());
   }
   return runEditor(argc, argvUtf8.data(), standardInput(), standardOutput());

@@ -239,6 +239,10 @@ TEST(Program, SetsThenListsACollection) {
        "File,TimerA,TimerB,LimitTime,FadeoutDriverMode,GraphicECMode2203,LimitEndFlag,SaveMark\n"
        "a.dat,on,off,120,off,off,on,yes\nb.dat,on,off,120,off,off,on,yes\n"},
       {"--apply restore.csv", 0, "a.dat: LimitTime 120 -> 300\nb.dat: unchanged\n"},
+      {"--show --csv missing.dat", 1,
+       "File,TimerA,TimerB,LimitTime,FadeoutDriverMode,GraphicECMode2203,LimitEndFlag,SaveMark\n"},
+      // A listing is data: 0x1A ends nothing, even on Windows.
+      {"--apply - --dry-run", 2, "", "File,TimerB\nb.dat,on\n\x1a\n"},
       {"--apply - --dry-run", 0, "b.dat: TimerB off -> on\n",
        "{\"file\":\"b.dat\",\"TimerB\":true}\n"},
   };

@@ -83,7 +83,7 @@ InputSource& standardInput() {
   return input;
 }
 
-InputSource& scriptInput() {
+InputSource& collectionInput() {
   return standardInput();
 }
 
@@ -92,11 +92,11 @@ OutputSink& standardOutput() {
   return output;
 }
 
-OutputSink& scriptOutput() {
+OutputSink& collectionOutput() {
   return standardOutput();
 }
 
-OutputSink& scriptErrors() {
+OutputSink& collectionErrors() {
   static FdOutput errors(STDERR_FILENO);
   return errors;
 }

@@ -98,7 +98,7 @@ class HandleInput : public InputSource {
 // Why a write failed, as an errno value. A reader that has gone shows as
 // ERROR_BROKEN_PIPE, ERROR_NO_DATA while its end is closing, or
 // ERROR_PIPE_NOT_CONNECTED (a Unix pipe under wine); each is EPIPE here, as
-// on POSIX, so the scripted interface stops at once and says nothing. The C
+// on POSIX, so the collection options stop at once and says nothing. The C
 // runtime's own errno for them is EINVAL, which would say the wrong thing.
 int reasonOfFailedWrite() {
   switch (GetLastError()) {
@@ -143,7 +143,7 @@ class TextOutput : public OutputSink {
   int error_ = 0;
 };
 
-// The scripted interface's output, which carries file names in any
+// The collection options' output, which carries file names in any
 // language. A console is given UTF-16, so a name reads as it should whatever
 // the console's code page; a pipe or a file gets the UTF-8 bytes.
 class NameOutput : public OutputSink {
@@ -193,7 +193,7 @@ InputSource& standardInput() {
   return input;
 }
 
-InputSource& scriptInput() {
+InputSource& collectionInput() {
   // A listing is data: a 0x1A in it is a byte like any other.
   static HandleInput input(GetStdHandle(STD_INPUT_HANDLE), false);
   return input;
@@ -204,12 +204,12 @@ OutputSink& standardOutput() {
   return output;
 }
 
-OutputSink& scriptOutput() {
+OutputSink& collectionOutput() {
   static NameOutput output(1, GetStdHandle(STD_OUTPUT_HANDLE));
   return output;
 }
 
-OutputSink& scriptErrors() {
+OutputSink& collectionErrors() {
   static NameOutput errors(2, GetStdHandle(STD_ERROR_HANDLE));
   return errors;
 }

@@ -28,7 +28,7 @@ class OutputSink {
   /// Writes all `size` bytes; returns 0 when they all went out, otherwise
   /// the system's reason (an errno value: EPIPE when the reader has gone).
   /// After a failure the sink takes nothing more. The dialogue goes on
-  /// without its output; the scripted interface stops.
+  /// without its output; the collection options stop.
   virtual int write(const char* data, std::size_t size) = 0;
 };
 

@@ -1,6 +1,6 @@
 // The process's own standard input, output and error, one set a platform
 // (console-posix.cpp, console-win32.cpp). The two programs wire these to the
-// dialogue or the scripted interface; tests use the in-memory ones instead.
+// dialogue or the collection options; tests use the in-memory ones instead.
 #pragma once
 
 #include "console/console.h"
@@ -9,10 +9,10 @@
 InputSource& standardInput();
 /// Standard output as the dialogue writes it: the menu and its messages.
 OutputSink& standardOutput();
-/// Standard input as the scripted interface reads it (`--apply -`): data
+/// Standard input as the collection options read it (`--apply -`): data
 /// whatever its bytes, where the dialogue takes Ctrl+Z as the end on Windows.
-InputSource& scriptInput();
-/// Standard output (results) and error (problems) of the scripted interface,
+InputSource& collectionInput();
+/// Standard output (results) and error (problems) of the collection options,
 /// whose lines carry file names in any language.
-OutputSink& scriptOutput();
-OutputSink& scriptErrors();
+OutputSink& collectionOutput();
+OutputSink& collectionErrors();

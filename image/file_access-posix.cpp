@@ -23,7 +23,7 @@ const char* fopenMode(OpenMode mode) {
   return "wbx";
 }
 
-// The scripted interface's open: O_NONBLOCK, so a FIFO with no writer cannot
+// The collection options' open: O_NONBLOCK, so a FIFO with no writer cannot
 // hold the run in open(), then fstat, so nothing but a regular file is ever
 // read or written. A socket does not open at all (ENXIO); stat tells it too.
 OpenResult openRegular(const char* path, OpenMode mode) {

@@ -29,7 +29,7 @@ HANDLE handleOf(std::FILE* file) {
   return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
 }
 
-// The scripted interface's open. Anything that is not a file on a disk (a
+// The collection options' open. Anything that is not a file on a disk (a
 // named pipe, say) is refused after the open, before a byte moves. A file
 // opened to be written is shared for reading only: no other program can cut
 // it short or put another file in its place until the block is written.

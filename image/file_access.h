@@ -11,7 +11,7 @@ enum class OpenMode {
   Read,       // reading only
   Update,     // reading and writing from the start, keeping the file's length
   CreateNew,  // writing a new file; fails when one exists by that name
-  // The scripted interface's opens, for reading or for writing in place. They
+  // The collection options' opens, for reading or for writing in place. They
   // never wait and take only a regular file: a FIFO would block the run, and
   // a device is no sound data file (and takes any write without complaint).
   ReadRegular,

@@ -87,7 +87,7 @@ struct SoundImage {
   /// smaller.
   FileResult load(const char* path, FileAccess& files = FileAccess::disk(),
                   std::size_t limit = Capacity);
-  /// Like load, for the scripted interface: only a regular file is read, and
+  /// Like load, for the collection options: only a regular file is read, and
   /// nothing waits (Step::Open with OpenResult::NotRegular otherwise). Sets
   /// `identity`, when given, to the file that was read.
   FileResult loadRegular(const char* path, FileAccess& files, std::size_t limit,

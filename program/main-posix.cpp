@@ -2,17 +2,17 @@
 // interface when the first argument is an option.
 #include <csignal>
 
-#include "batch/script.h"
-#include "batch/script_args.h"
+#include "collection/collection.h"
+#include "collection/collection_args.h"
 #include "console/standard.h"
 #include "dialogue/dialogue.h"
 
 int main(int argc, char* argv[]) {
-  // The scripted interface dies of SIGPIPE when its reader goes away, as
+  // The collection options die of SIGPIPE when their reader goes away, as
   // other tools do (`--show *.dat | head -1` reads no more files); ignored,
   // it ends at the EPIPE instead.
-  if (wantsScript(argc, argv))
-    return runScript(argc, argv, scriptInput(), scriptOutput(), scriptErrors());
+  if (wantsCollection(argc, argv))
+    return runCollection(argc, argv, collectionInput(), collectionOutput(), collectionErrors());
   // The dialogue's reader going away must not kill the run before a save it
   // asked for, nor turn the exit status into anything but 0.
   std::signal(SIGPIPE, SIG_IGN);

@@ -1,21 +1,21 @@
 // Entry on Windows: takes the command line as UTF-16 and hands the parts
 // WTF-8 (UTF-8 that keeps unpaired surrogates), then runs the dialogue, or
-// the scripted interface when the first argument is an option.
+// the collection options when the first argument is an option.
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "batch/file_names.h"
-#include "batch/script.h"
-#include "batch/script_args.h"
+#include "collection/file_names.h"
+#include "collection/collection.h"
+#include "collection/collection_args.h"
 #include "console/standard.h"
 #include "dialogue/dialogue.h"
 #include "image/file_access.h"
 #include "image/wtf8.h"
 
 // The C runtime must not expand wildcards: "*.dat" is a file name like any
-// other, and one editing run is for one file. The scripted interface expands
-// its own patterns (batch/file_names-win32.cpp).
+// other, and one editing run is for one file. The collection options expand
+// their own patterns (collection/file_names-win32.cpp).
 extern "C" {
 int _dowildcard = 0;
 }
@@ -33,8 +33,8 @@ int wmain(int argc, wchar_t* argv[]) {
   for (const std::string& arg : args) argvUtf8.push_back(arg.c_str());
   argvUtf8.push_back(nullptr);
 
-  if (wantsScript(argc, argvUtf8.data())) {
-    return runScript(argc, argvUtf8.data(), scriptInput(), scriptOutput(), scriptErrors(),
+  if (wantsCollection(argc, argvUtf8.data())) {
+    return runCollection(argc, argvUtf8.data(), collectionInput(), collectionOutput(), collectionErrors(),
                      FileAccess::disk(), FileNames::system());
   }
   return runEditor(argc, argvUtf8.data(), standardInput(), standardOutput());

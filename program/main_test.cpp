@@ -201,7 +201,7 @@ TEST(Program, WildcardIsAFileNameNotAPattern) {
   EXPECT_EQ(readFile(dir.path("b.dat")), original);
 }
 
-// The scripted interface through the built program, run after run on one
+// The collection options through the built program, run after run on one
 // folder. On Windows the program expands the wildcard itself.
 TEST(Program, SetsThenListsACollection) {
   TempDir dir;

@@ -1,4 +1,4 @@
-#include "batch/script_args.h"
+#include "collection/collection_args.h"
 
 #include <string_view>
 
@@ -7,7 +7,7 @@
 
 namespace {
 
-bool addAssignment(std::string_view text, ScriptArgs& args, std::string& error) {
+bool addAssignment(std::string_view text, CollectionArgs& args, std::string& error) {
   const std::size_t equals = text.find('=');
   if (equals == std::string_view::npos) {
     error = "--set takes NAME=VALUE, not '" + printable(text) + "'";
@@ -61,12 +61,12 @@ bool valueOf(int argc, const char* const argv[], int& i, std::string_view name,
 
 }  // namespace
 
-bool wantsScript(int argc, const char* const argv[]) {
+bool wantsCollection(int argc, const char* const argv[]) {
   return argc > 1 && std::string_view(argv[1]).substr(0, 2) == "--";
 }
 
-bool parseScriptArgs(int argc, const char* const argv[], ScriptArgs& args, std::string& error) {
-  args = ScriptArgs();
+bool parseCollectionArgs(int argc, const char* const argv[], CollectionArgs& args, std::string& error) {
+  args = CollectionArgs();
   args.isFile.assign(static_cast<std::size_t>(argc), false);
   bool show = false;
   bool apply = false;
@@ -118,7 +118,7 @@ bool parseScriptArgs(int argc, const char* const argv[], ScriptArgs& args, std::
   }
 
   if (help || version) {
-    args.mode = help ? ScriptArgs::Mode::Help : ScriptArgs::Mode::Version;
+    args.mode = help ? CollectionArgs::Mode::Help : CollectionArgs::Mode::Version;
     return true;
   }
   const bool set = !args.assignments.empty();
@@ -141,7 +141,7 @@ bool parseScriptArgs(int argc, const char* const argv[], ScriptArgs& args, std::
     error = "no FILE given";
   } else {
     args.mode =
-        show ? ScriptArgs::Mode::Show : (set ? ScriptArgs::Mode::Set : ScriptArgs::Mode::Apply);
+        show ? CollectionArgs::Mode::Show : (set ? CollectionArgs::Mode::Set : CollectionArgs::Mode::Apply);
     return true;
   }
   return false;

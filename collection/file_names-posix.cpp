@@ -1,5 +1,5 @@
 // POSIX shells expand patterns before the program starts.
-#include "batch/file_names.h"
+#include "collection/file_names.h"
 
 FileNames& FileNames::system() {
   return asGiven();

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "batch/file_names.h"
+#include "collection/file_names.h"
 #include "image/wtf8.h"
 
 namespace {

@@ -1,6 +1,6 @@
-// The scripted interface on real files, run in memory: what it reports,
+// The collection options on real files, run in memory: what it reports,
 // which files it writes, and which it leaves alone.
-#include "batch/script.h"
+#include "collection/collection.h"
 
 #include <gtest/gtest.h>
 
@@ -71,7 +71,7 @@ Outcome runWith(const std::vector<std::string>& args, FileAccess& disk,
   RecordingOutput errors;
   ScriptedInput input({{stdinText}});
   const int status =
-      runScript(static_cast<int>(argv.size()), argv.data(), input, out, errors, disk);
+      runCollection(static_cast<int>(argv.size()), argv.data(), input, out, errors, disk);
   return {status, out.text, errors.text};
 }
 
@@ -84,7 +84,7 @@ Bytes songBytes(std::size_t size) {
   return bytes;
 }
 
-TEST(Script, BadCommandLineOpensNothingAndExitsTwo) {
+TEST(Collection, BadCommandLineOpensNothingAndExitsTwo) {
   const struct {
     std::vector<std::string> args;
     const char* says;
@@ -148,7 +148,7 @@ TEST(Script, BadCommandLineOpensNothingAndExitsTwo) {
 
 // Options stand anywhere before "--", after files too, and the whole line
 // is read before a file is touched; after "--" every argument is a file.
-TEST(Script, OptionsStandAnywhereBeforeTheDoubleDash) {
+TEST(Collection, OptionsStandAnywhereBeforeTheDoubleDash) {
   const struct {
     std::vector<std::string> args;
     std::string out;  // after the file's name
@@ -188,7 +188,7 @@ TEST(Script, OptionsStandAnywhereBeforeTheDoubleDash) {
 
 // Set, then the same again: the second run writes nothing, so a file that
 // is already right keeps its time stamp and may even be read-only.
-TEST(Script, SetIsAbsoluteAndASecondRunWritesNothing) {
+TEST(Collection, SetIsAbsoluteAndASecondRunWritesNothing) {
   TempDir dir;
   const std::string a = dir.path("a.dat");
   const std::string b = dir.path("read-only b.dat");
@@ -247,7 +247,7 @@ void removeFile(const std::string& path) {
 // and the run goes on; only the settings block of a good one changes,
 // whatever its length. Nothing but a regular file is read or written, and
 // nothing waits.
-TEST(Script, EachFileSucceedsOrFailsOnItsOwn) {
+TEST(Collection, EachFileSucceedsOrFailsOnItsOwn) {
   TempDir dir;
   fs::create_directory(fsPath(dir.path("folder")));
   const struct {
@@ -339,7 +339,7 @@ TEST(Script, EachFileSucceedsOrFailsOnItsOwn) {
                 "partly written\n");
 }
 
-TEST(Script, ShowListsALineAFile) {
+TEST(Collection, ShowListsALineAFile) {
   TempDir dir;
   const std::string a = dir.path("a.dat");
   const std::string b = dir.path("b.dat");
@@ -369,7 +369,7 @@ TEST(Script, ShowListsALineAFile) {
 }
 
 // Names as JSON strings; every name reads the same real file.
-TEST(Script, JsonNamesAreProperStrings) {
+TEST(Collection, JsonNamesAreProperStrings) {
   const struct {
     std::string name, json;
   } cases[] = {
@@ -424,7 +424,7 @@ Bytes markedSong() {
 }
 
 // --apply sets each file to its row, as --set would, in listing order.
-TEST(Script, ApplySetsEachFileToItsRow) {
+TEST(Collection, ApplySetsEachFileToItsRow) {
   const struct {
     const char* name;
     std::string listing;
@@ -469,7 +469,7 @@ TEST(Script, ApplySetsEachFileToItsRow) {
 // A listing that cannot be used is a bad command line: one line naming
 // where it goes wrong, status 2, and no file opened but the listing, so the
 // good rows before a bad one are not set either.
-TEST(Script, BadListingOpensNoFile) {
+TEST(Collection, BadListingOpensNoFile) {
   const struct {
     std::string listing;
     std::string error;  // after "LISTING:"
@@ -507,7 +507,7 @@ TEST(Script, BadListingOpensNoFile) {
 // What --show lists can be applied back: after any --set, --apply of the
 // listing gives each file its six settings again, and a second --apply,
 // with nothing left to do, opens no file for writing.
-TEST(Script, ListingsGoOutAndComeBack) {
+TEST(Collection, ListingsGoOutAndComeBack) {
   for (const char* form : {"--csv", "--json"}) {
     SCOPED_TRACE(form);
     TempDir dir;

@@ -1,6 +1,6 @@
 // Wildcard expansion as Windows runs it, over a made-up folder so that it
 // runs on every system.
-#include "batch/file_names.h"
+#include "collection/file_names.h"
 
 #include <gtest/gtest.h>
 

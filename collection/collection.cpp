@@ -1,11 +1,11 @@
-#include "batch/script.h"
+#include "collection/collection.h"
 
 #include <cerrno>
 #include <cstring>
 #include <new>
 #include <string_view>
 
-#include "batch/script_args.h"
+#include "collection/collection_args.h"
 #include "image/settings.h"
 #include "image/sound_image.h"
 #include "listing/listing.h"
@@ -272,7 +272,7 @@ std::vector<Assignment> assignmentsOf(const ListingRow& row) {
 
 // Sets each file of the listing to its row's values, in listing order, as
 // --set does.
-int applyListing(const ScriptArgs& args, InputSource& input, OutputSink& out, OutputSink& errors,
+int applyListing(const CollectionArgs& args, InputSource& input, OutputSink& out, OutputSink& errors,
                  FileAccess& files, SoundImage& image) {
   ListingReader reader;
   try {
@@ -298,16 +298,16 @@ int applyListing(const ScriptArgs& args, InputSource& input, OutputSink& out, Ou
 
 }  // namespace
 
-int runScript(int argc, const char* const argv[], InputSource& input, OutputSink& out,
+int runCollection(int argc, const char* const argv[], InputSource& input, OutputSink& out,
               OutputSink& errors, FileAccess& files, FileNames& names) {
-  ScriptArgs args;
+  CollectionArgs args;
   std::string error;
-  if (!parseScriptArgs(argc, argv, args, error)) {
+  if (!parseCollectionArgs(argc, argv, args, error)) {
     putLine(errors, std::string(kProgram) + ": " + error + " (see ym2608-settings --help)");
     return 2;
   }
-  if (args.mode == ScriptArgs::Mode::Help || args.mode == ScriptArgs::Mode::Version) {
-    const std::string text = args.mode == ScriptArgs::Mode::Help
+  if (args.mode == CollectionArgs::Mode::Help || args.mode == CollectionArgs::Mode::Version) {
+    const std::string text = args.mode == CollectionArgs::Mode::Help
                                  ? std::string(kHelp)
                                  : std::string(kProgram) + " " + YM2608_VERSION + "\n";
     const int failed = out.write(text.data(), text.size());
@@ -316,7 +316,7 @@ int runScript(int argc, const char* const argv[], InputSource& input, OutputSink
 
   // One image for the whole run, whatever the number of files.
   static SoundImage image;
-  if (args.mode == ScriptArgs::Mode::Apply) {
+  if (args.mode == CollectionArgs::Mode::Apply) {
     return applyListing(args, input, out, errors, files, image);
   }
   // A CSV listing has its header even when no file can be read, so that the
@@ -341,7 +341,7 @@ int runScript(int argc, const char* const argv[], InputSource& input, OutputSink
     }
     for (const std::string& file : expanded) {
       int failed = 0;
-      if (args.mode == ScriptArgs::Mode::Set) {
+      if (args.mode == CollectionArgs::Mode::Set) {
         if (!setFile(image, file, args.assignments, args.dryRun, files, errors, line)) {
           status = 1;
           continue;

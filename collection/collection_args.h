@@ -1,4 +1,4 @@
-// The command line of the scripted interface: --show, --set and --apply
+// The command line of the collection options: --show, --set and --apply
 // over many files, --help and --version. The interactive editor takes no options.
 #pragma once
 
@@ -14,7 +14,7 @@ struct Assignment {
   std::uint16_t value;
 };
 
-struct ScriptArgs {
+struct CollectionArgs {
   enum class Mode { Show, Set, Apply, Help, Version };
   Mode mode = Mode::Show;
   bool json = false;
@@ -29,13 +29,13 @@ struct ScriptArgs {
   std::vector<bool> isFile;
 };
 
-/// True when the command line asks for the scripted interface: its first
+/// True when the command line asks for the collection options: its first
 /// argument starts with "--". Otherwise the interactive editor runs, as it
 /// always has.
-bool wantsScript(int argc, const char* const argv[]);
+bool wantsCollection(int argc, const char* const argv[]);
 
 /// Reads the whole of argv[1..] into `args`, returning false with `error` set
 /// to one line (no line end) naming what is wrong. Options may stand anywhere
 /// before "--", after files too; every argument after it is a FILE. Nothing
 /// is opened here.
-bool parseScriptArgs(int argc, const char* const argv[], ScriptArgs& args, std::string& error);
+bool parseCollectionArgs(int argc, const char* const argv[], CollectionArgs& args, std::string& error);

@@ -1,4 +1,4 @@
-#include "batch/file_names.h"
+#include "collection/file_names.h"
 
 #include <algorithm>
 #include <utility>

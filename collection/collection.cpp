@@ -9,6 +9,8 @@
 #include "image/settings.h"
 #include "image/sound_image.h"
 #include "listing/listing.h"
+#include "listing/rows.h"
+#include "listing/setting_words.h"
 #include "listing/text.h"
 
 #ifndef YM2608_VERSION
@@ -56,8 +58,16 @@ int putLine(OutputSink& sink, std::string line) {
   return sink.write(line.data(), line.size());
 }
 
-void fileError(OutputSink& errors, std::string_view file, std::string_view what) {
-  putLine(errors, std::string(kProgram) + ": " + printable(file) + ": " + std::string(what));
+// The system's reason in words.
+std::string why(int error) {
+  switch (error) {
+    case FileError::NotRegular:
+      return "not a regular file";
+    case FileError::InUse:
+      return "in use by another program; left as it is";
+    default:
+      return std::strerror(error);
+  }
 }
 
 // Why a file could not be opened, read or written, as its error line says it.
@@ -66,17 +76,13 @@ std::string reason(const FileResult& result) {
     case FileResult::Step::None:
       break;
     case FileResult::Step::Open:
-      if (result.error == OpenResult::NotRegular) return "not a regular file";
-      return std::strerror(result.error);
+    case FileResult::Step::InUse:
+      return why(result.error);
     case FileResult::Step::Read:
-      return result.error != 0 ? "read error: " + std::string(std::strerror(result.error))
-                               : "read error";
+      return result.error != 0 ? "read error: " + why(result.error) : "read error";
     case FileResult::Step::Write:
-      return "write failed" +
-             (result.error != 0 ? ": " + std::string(std::strerror(result.error)) : "") +
+      return "write failed" + (result.error != 0 ? ": " + why(result.error) : "") +
              "; the settings block may be partly written";
-    case FileResult::Step::Disturbed:
-      return "cut short or replaced by another program while it was written; check it";
     case FileResult::Step::Replaced:
       return "replaced by another file since it was read; left as it is";
     case FileResult::Step::Shrunk:
@@ -85,73 +91,9 @@ std::string reason(const FileResult& result) {
   return "";
 }
 
-std::string switchWord(unsigned value) {
-  return value != 0 ? "on" : "off";
-}
-
 std::string valueText(const Setting& setting, unsigned value) {
-  return setting.kind == SettingKind::Switch ? switchWord(value) : std::to_string(value);
-}
-
-// The table's columns: each setting under its own name, then the mark and
-// the file. Fixed widths, so every line can go out as soon as it is known.
-constexpr std::string_view kMarkHeading = "SaveMark";
-
-void appendCell(std::string& line, std::string_view text, std::size_t width) {
-  line += text;
-  line.append(width - text.size() + 2, ' ');
-}
-
-std::string tableHeading() {
-  std::string line;
-  for (const Setting& setting : kSettings) appendCell(line, setting.name, setting.name.size());
-  appendCell(line, kMarkHeading, kMarkHeading.size());
-  return line + "File";
-}
-
-std::string tableRow(const SoundImage& image, std::string_view file) {
-  std::string line;
-  for (const Setting& setting : kSettings) {
-    appendCell(line, valueText(setting, valueOf(image, setting)), setting.name.size());
-  }
-  appendCell(line, image.hasSaveMark() ? "yes" : "no", kMarkHeading.size());
-  return line + printable(file);
-}
-
-std::string jsonRow(const SoundImage& image, std::string_view file) {
-  std::string line = "{\"file\":" + jsonString(file);
-  for (const Setting& setting : kSettings) {
-    const unsigned value = valueOf(image, setting);
-    line += ",\"" + std::string(setting.name) + "\":";
-    if (setting.kind == SettingKind::Switch) {
-      line += value != 0 ? "true" : "false";
-    } else {
-      line += std::to_string(value);
-    }
-  }
-  line += ",\"saveMark\":";
-  line += image.hasSaveMark() ? "true" : "false";
-  return line + "}";
-}
-
-// Loads the head of the file that holds the settings block, noting which
-// file it was; false, with the error reported, when the file cannot be read,
-// is no regular file or is too short.
-bool loadBlock(SoundImage& image, const std::string& file, FileAccess& files, OutputSink& errors,
-               FileIdentity* identity) {
-  const FileResult loaded = image.loadRegular(file.c_str(), files, SettingsBlock::End, identity);
-  if (!loaded) {
-    fileError(errors, file, reason(loaded));
-    return false;
-  }
-  if (image.length < SettingsBlock::End) {
-    fileError(errors, file,
-              std::to_string(image.length) + (image.length == 1 ? " byte" : " bytes") +
-                  ", too short to hold the settings block (" + std::to_string(SettingsBlock::End) +
-                  " bytes)");
-    return false;
-  }
-  return true;
+  return setting.kind == SettingKind::Switch ? std::string(switchWord(value != 0))
+                                             : std::to_string(value);
 }
 
 // Applies the assignments and the mark to the image; returns what changed,
@@ -175,43 +117,102 @@ std::string applyTo(SoundImage& image, const std::vector<Assignment>& assignment
   return changes;
 }
 
-// Sets one file: reads it, and when something must change (and this is no
-// dry run) writes the block in place, deciding anew from the block as the
-// file holds it when opened for writing. Returns the report line, or false
-// with the error reported.
-bool setFile(SoundImage& image, const std::string& file, const std::vector<Assignment>& assignments,
-             bool dryRun, FileAccess& files, OutputSink& errors, std::string& report) {
-  FileIdentity identity;
-  if (!loadBlock(image, file, files, errors, &identity)) return false;
-  std::string changes = applyTo(image, assignments);
-  if (!changes.empty() && !dryRun) {
-    const FileResult written =
-        image.updateBlock(file.c_str(), files, identity, [&](SoundImage& now) {
-          changes = applyTo(now, assignments);
-          return !changes.empty();
-        });
-    if (!written) {
-      fileError(errors, file,
-                written.failed == FileResult::Step::Open
-                    ? "cannot open for writing: " + reason(written)
-                    : reason(written));
+// One run over many files: the image, the streams and the exit status
+// they share.
+class Run {
+ public:
+  Run(const CollectionArgs& args, SoundImage& image, OutputSink& out, OutputSink& errors,
+      FileAccess& files)
+      : args_(args), image_(image), out_(out), errors_(errors), files_(files) {}
+
+  /// Shows or sets one file and puts out its line; false when that line
+  /// could not be written and the run must stop (status() says how).
+  bool file(const std::string& name, const std::vector<Assignment>& assignments) {
+    if (!load(name)) return true;
+    if (args_.mode == CollectionArgs::Mode::Show) {
+      if (!headed_) {
+        headed_ = true;
+        if (!put(showHeading(args_.format), "")) return false;
+      }
+      return put(showRow(args_.format, image_, name), "");
+    }
+    std::string changes = applyTo(image_, assignments);
+    if (!changes.empty() && !args_.dryRun) {
+      const FileResult written =
+          image_.writeBlock(name.c_str(), files_, OpenMode::UpdateRegular, [&](SoundImage& now) {
+            changes = applyTo(now, assignments);
+            return !changes.empty();
+          });
+      if (!written) {
+        const bool opening = written.failed == FileResult::Step::Open;
+        return failed(name, (opening ? "cannot open for writing: " : "") + reason(written));
+      }
+    }
+    const std::string report = printable(name) + ": " + (changes.empty() ? "unchanged" : changes);
+    return put(report, report);
+  }
+
+  /// Reports a problem of `what` (a file, an argument) on standard error;
+  /// the run goes on, and ends with status 1.
+  bool failed(std::string_view what, std::string_view problem) {
+    putLine(errors_, std::string(kProgram) + ": " + printable(what) + ": " + std::string(problem));
+    status_ = 1;
+    return true;
+  }
+
+  /// Puts out one line of results; false when it could not be written,
+  /// with one line on standard error saying so (but for a reader that has
+  /// gone) and which report was lost.
+  bool put(const std::string& line, std::string_view lostReport) {
+    const int error = putLine(out_, line);
+    if (error == 0) return true;
+    status_ = 1;
+    if (error == EPIPE) return false;
+    std::string message = std::string(kProgram) + ": standard output: " + std::strerror(error);
+    if (!lostReport.empty()) message += "; lost the report " + std::string(lostReport);
+    putLine(errors_, message);
+    return false;
+  }
+
+  /// A CSV listing has its header even when no file can be read, so that the
+  /// snapshot of nothing can still be applied; the table's heading waits for
+  /// its first row, and JSON Lines have none. False when it could not be
+  /// written.
+  bool start() {
+    const bool csv = args_.mode == CollectionArgs::Mode::Show && args_.format == ShowFormat::Csv;
+    return !csv || put(showHeading(ShowFormat::Csv), "");
+  }
+
+  int status() const { return status_; }
+
+ private:
+  // Loads the head of the file that holds the settings block; false, with
+  // the error reported, when the file cannot be read, is no regular file or
+  // is too short.
+  bool load(const std::string& name) {
+    const FileResult loaded =
+        image_.load(name.c_str(), files_, SettingsBlock::End, OpenMode::ReadRegular);
+    if (!loaded) {
+      failed(name, reason(loaded));
       return false;
     }
+    if (image_.length < SettingsBlock::End) {
+      failed(name, std::to_string(image_.length) + (image_.length == 1 ? " byte" : " bytes") +
+                       ", too short to hold the settings block (" +
+                       std::to_string(SettingsBlock::End) + " bytes)");
+      return false;
+    }
+    return true;
   }
-  report = printable(file) + ": " + (changes.empty() ? "unchanged" : changes);
-  return true;
-}
 
-// A result line that could not be written ends the run: a reader that has
-// gone (EPIPE) silently, as other tools end; any other failure with one
-// line that says so and, after --set, which file's report was lost.
-int outputFailed(OutputSink& errors, int error, std::string_view lostReport) {
-  if (error == EPIPE) return 1;
-  std::string line = std::string(kProgram) + ": standard output: " + std::strerror(error);
-  if (!lostReport.empty()) line += "; lost the report " + std::string(lostReport);
-  putLine(errors, line);
-  return 1;
-}
+  const CollectionArgs& args_;
+  SoundImage& image_;
+  OutputSink& out_;
+  OutputSink& errors_;
+  FileAccess& files_;
+  bool headed_ = args_.format != ShowFormat::Table;
+  int status_ = 0;
+};
 
 // Reads the whole of --apply's listing and checks it, before any file is
 // opened; false with its one error line written when it cannot be used.
@@ -219,12 +220,12 @@ bool readListing(const std::string& listing, InputSource& input, FileAccess& fil
                  ListingReader& reader, OutputSink& errors) {
   const bool standardInput = listing == "-";
   const std::string shown = standardInput ? "standard input" : printable(listing);
-  std::FILE* file = nullptr;
+  FileHandle file = kNoFile;
   if (!standardInput) {
     // Read as any file is, so a pipe such as <(...) serves as well.
-    const OpenResult opened = files.open(listing.c_str(), OpenMode::Read);
-    if (opened.file == nullptr) {
-      putLine(errors, std::string(kProgram) + ": " + shown + ": " + std::strerror(opened.error));
+    const Opened opened = files.open(listing.c_str(), OpenMode::Read);
+    if (opened.file == kNoFile) {
+      putLine(errors, std::string(kProgram) + ": " + shown + ": " + why(opened.error));
       return false;
     }
     file = opened.file;
@@ -233,22 +234,27 @@ bool readListing(const std::string& listing, InputSource& input, FileAccess& fil
   std::vector<char> buffer(std::size_t{64} * 1024);
   bool ok = true;
   int readError = 0;
+  std::uint64_t offset = 0;
   for (;;) {
     std::size_t got = 0;
     if (standardInput) {
       got = input.read(buffer.data(), buffer.size());
       readError = got == 0 ? input.error() : 0;
-    } else if (!files.read(file, reinterpret_cast<std::uint8_t*>(buffer.data()), buffer.size(),
-                           got)) {
-      readError = errno != 0 ? errno : EIO;
+    } else {
+      const Moved moved =
+          files.readAt(file, reinterpret_cast<std::uint8_t*>(buffer.data()), buffer.size(), offset);
+      got = moved.bytes;
+      offset += got;
+      readError = moved.error;
     }
-    if (got == 0 || readError != 0) break;
-    ok = reader.feed(std::string_view(buffer.data(), got));
-    if (!ok) break;
+    if (got > 0) ok = reader.feed(std::string_view(buffer.data(), got));
+    // A file reads whole chunks until its end; standard input hands over
+    // what has arrived, and nothing only at its end.
+    if (!ok || readError != 0 || got == 0 || (!standardInput && got < buffer.size())) break;
   }
-  if (file != nullptr) files.close(file);
+  if (file != kNoFile) files.close(file);
   if (readError != 0) {
-    putLine(errors, std::string(kProgram) + ": " + shown + ": " + std::strerror(readError));
+    putLine(errors, std::string(kProgram) + ": " + shown + ": " + why(readError));
     return false;
   }
   if (ok) ok = reader.finish();
@@ -272,8 +278,8 @@ std::vector<Assignment> assignmentsOf(const ListingRow& row) {
 
 // Sets each file of the listing to its row's values, in listing order, as
 // --set does.
-int applyListing(const CollectionArgs& args, InputSource& input, OutputSink& out, OutputSink& errors,
-                 FileAccess& files, SoundImage& image) {
+int applyListing(const CollectionArgs& args, InputSource& input, OutputSink& errors,
+                 FileAccess& files, Run& run) {
   ListingReader reader;
   try {
     if (!readListing(args.listing, input, files, reader, errors)) return 2;
@@ -283,88 +289,57 @@ int applyListing(const CollectionArgs& args, InputSource& input, OutputSink& out
                         ": too long to hold in memory");
     return 2;
   }
-  int status = 0;
-  std::string line;
   for (const ListingRow& row : reader.rows()) {
-    if (!setFile(image, row.file, assignmentsOf(row), args.dryRun, files, errors, line)) {
-      status = 1;
+    if (!run.file(row.file, assignmentsOf(row))) break;
+  }
+  return run.status();
+}
+
+// Shows or sets each FILE of the command line, its patterns expanded, in
+// order.
+int eachFile(int argc, const char* const argv[], const CollectionArgs& args, FileNames& names,
+             Run& run) {
+  if (!run.start()) return run.status();
+  std::vector<std::string> expanded;
+  std::string arg;
+  std::string error;
+  for (int i = 1; i < argc; ++i) {
+    if (!args.isFile[static_cast<std::size_t>(i)]) continue;
+    arg = argv[i];
+    if (!names.expand(arg, expanded, error)) {
+      run.failed(arg, error);
       continue;
     }
-    const int failed = putLine(out, line);
-    if (failed != 0) return outputFailed(errors, failed, line);
+    for (const std::string& file : expanded) {
+      if (!run.file(file, args.assignments)) return run.status();
+    }
   }
-  return status;
+  return run.status();
 }
 
 }  // namespace
 
 int runCollection(int argc, const char* const argv[], InputSource& input, OutputSink& out,
-              OutputSink& errors, FileAccess& files, FileNames& names) {
+                  OutputSink& errors, FileAccess& files, FileNames& names) {
   CollectionArgs args;
   std::string error;
   if (!parseCollectionArgs(argc, argv, args, error)) {
     putLine(errors, std::string(kProgram) + ": " + error + " (see ym2608-settings --help)");
     return 2;
   }
-  if (args.mode == CollectionArgs::Mode::Help || args.mode == CollectionArgs::Mode::Version) {
-    const std::string text = args.mode == CollectionArgs::Mode::Help
-                                 ? std::string(kHelp)
-                                 : std::string(kProgram) + " " + YM2608_VERSION + "\n";
-    const int failed = out.write(text.data(), text.size());
-    return failed != 0 ? outputFailed(errors, failed, "") : 0;
-  }
-
   // One image for the whole run, whatever the number of files.
   static SoundImage image;
-  if (args.mode == CollectionArgs::Mode::Apply) {
-    return applyListing(args, input, out, errors, files, image);
+  Run run(args, image, out, errors, files);
+  switch (args.mode) {
+    case CollectionArgs::Mode::Help:
+      return run.put(std::string(kHelp.substr(0, kHelp.size() - 1)), "") ? 0 : run.status();
+    case CollectionArgs::Mode::Version:
+      return run.put(std::string(kProgram) + " " + YM2608_VERSION, "") ? 0 : run.status();
+    case CollectionArgs::Mode::Apply:
+      return applyListing(args, input, errors, files, run);
+    case CollectionArgs::Mode::Show:
+    case CollectionArgs::Mode::Set:
+      break;
   }
-  // A CSV listing has its header even when no file can be read, so that the
-  // snapshot of nothing can still be applied.
-  bool headed = false;
-  if (args.csv) {
-    const int failed = putLine(out, csvHeader());
-    if (failed != 0) return outputFailed(errors, failed, "");
-    headed = true;
-  }
-  int status = 0;
-  std::vector<std::string> expanded;
-  std::string arg;
-  std::string line;
-  for (int i = 1; i < argc; ++i) {
-    if (!args.isFile[static_cast<std::size_t>(i)]) continue;
-    arg = argv[i];
-    if (!names.expand(arg, expanded, error)) {
-      fileError(errors, arg, error);
-      status = 1;
-      continue;
-    }
-    for (const std::string& file : expanded) {
-      int failed = 0;
-      if (args.mode == CollectionArgs::Mode::Set) {
-        if (!setFile(image, file, args.assignments, args.dryRun, files, errors, line)) {
-          status = 1;
-          continue;
-        }
-        failed = putLine(out, line);
-        if (failed != 0) return outputFailed(errors, failed, line);
-        continue;
-      }
-      if (!loadBlock(image, file, files, errors, nullptr)) {
-        status = 1;
-        continue;
-      }
-      if (args.json) {
-        failed = putLine(out, jsonRow(image, file));
-      } else if (args.csv) {
-        failed = putLine(out, csvRow(image, file));
-      } else {
-        if (!headed) failed = putLine(out, tableHeading());
-        headed = true;
-        if (failed == 0) failed = putLine(out, tableRow(image, file));
-      }
-      if (failed != 0) return outputFailed(errors, failed, "");
-    }
-  }
-  return status;
+  return eachFile(argc, argv, args, names, run);
 }

@@ -14,5 +14,5 @@
 /// done, 1 when any failed (the others are still done), and 2 for a bad
 /// command line, when nothing is opened.
 int runCollection(int argc, const char* const argv[], InputSource& input, OutputSink& out,
-              OutputSink& errors, FileAccess& files = FileAccess::disk(),
-              FileNames& names = FileNames::asGiven());
+                  OutputSink& errors, FileAccess& files = FileAccess::disk(),
+                  FileNames& names = FileNames::asGiven());

@@ -59,20 +59,93 @@ bool valueOf(int argc, const char* const argv[], int& i, std::string_view name,
   return false;
 }
 
+// What the command line named, before it is checked as a whole.
+struct Given {
+  bool show = false;
+  bool json = false;
+  bool csv = false;
+  bool apply = false;
+  bool help = false;
+  bool version = false;
+  bool anyFile = false;
+};
+
+// The options that take no value, and what each marks as given.
+struct Flag {
+  std::string_view name;
+  bool Given::*given;
+};
+constexpr Flag kFlags[] = {{"--show", &Given::show},
+                           {"--json", &Given::json},
+                           {"--csv", &Given::csv},
+                           {"--help", &Given::help},
+                           {"--version", &Given::version}};
+
+// Reads the option at argv[i] (moving `i` past its value, if any); false
+// with `error` when it is no option or its value is wrong.
+bool readOption(int argc, const char* const argv[], int& i, CollectionArgs& args, Given& given,
+                std::string& error) {
+  const std::string_view arg = argv[i];
+  for (const Flag& flag : kFlags) {
+    if (arg == flag.name) {
+      given.*flag.given = true;
+      return true;
+    }
+  }
+  if (arg == "--dry-run") {
+    args.dryRun = true;
+    return true;
+  }
+  std::string_view value;
+  if (hasValue(arg, "--set")) {
+    return valueOf(argc, argv, i, "--set", "NAME=VALUE", value, error) &&
+           addAssignment(value, args, error);
+  }
+  if (hasValue(arg, "--apply")) {
+    if (!valueOf(argc, argv, i, "--apply", "a LISTING file, or -", value, error)) return false;
+    if (given.apply) {
+      error = "--apply takes one LISTING";
+      return false;
+    }
+    args.listing = value;
+    given.apply = true;
+    return true;
+  }
+  // A single dash too: "-n" may be meant as an option, and a file called
+  // "-x.dat" is reached after "--" or as "./-x.dat".
+  error = "no option is called '" + printable(arg) + "'";
+  if (arg.substr(0, 2) != "--") error += "; put -- before a file whose name starts with -";
+  return false;
+}
+
+// Why the options given do not go together, or nullptr when they do.
+const char* conflict(const Given& g, const CollectionArgs& args) {
+  const bool set = !args.assignments.empty();
+  if (g.show + set + g.apply > 1) {
+    return g.apply ? "--apply goes with neither --show nor --set"
+                   : "--show and --set do not go together";
+  }
+  if (!g.show && !set && !g.apply) return "say --show, --set NAME=VALUE or --apply LISTING";
+  if (g.json && !g.show) return "--json goes with --show";
+  if (g.csv && !g.show) return "--csv goes with --show";
+  if (g.json && g.csv) return "--json and --csv do not go together";
+  if (args.dryRun && !set && !g.apply) return "--dry-run goes with --set or --apply";
+  if (g.apply && g.anyFile) return "--apply takes its files from the LISTING, not the command line";
+  if (!g.apply && !g.anyFile) return "no FILE given";
+  return nullptr;
+}
+
 }  // namespace
 
 bool wantsCollection(int argc, const char* const argv[]) {
   return argc > 1 && std::string_view(argv[1]).substr(0, 2) == "--";
 }
 
-bool parseCollectionArgs(int argc, const char* const argv[], CollectionArgs& args, std::string& error) {
+bool parseCollectionArgs(int argc, const char* const argv[], CollectionArgs& args,
+                         std::string& error) {
   args = CollectionArgs();
   args.isFile.assign(static_cast<std::size_t>(argc), false);
-  bool show = false;
-  bool apply = false;
-  bool help = false;
-  bool version = false;
-  bool anyFile = false;
+  Given given;
   bool filesOnly = false;
   // The whole line is read before anything is opened, so an option at the
   // end can never be taken for a file after others were written.
@@ -80,69 +153,24 @@ bool parseCollectionArgs(int argc, const char* const argv[], CollectionArgs& arg
     const std::string_view arg = argv[i];
     if (filesOnly || arg.empty() || arg[0] != '-') {
       args.isFile[static_cast<std::size_t>(i)] = true;
-      anyFile = true;
+      given.anyFile = true;
     } else if (arg == "--") {
       filesOnly = true;
-    } else if (arg == "--show") {
-      show = true;
-    } else if (arg == "--json") {
-      args.json = true;
-    } else if (arg == "--dry-run") {
-      args.dryRun = true;
-    } else if (arg == "--help") {
-      help = true;
-    } else if (arg == "--version") {
-      version = true;
-    } else if (arg == "--csv") {
-      args.csv = true;
-    } else if (hasValue(arg, "--set")) {
-      std::string_view text;
-      if (!valueOf(argc, argv, i, "--set", "NAME=VALUE", text, error)) return false;
-      if (!addAssignment(text, args, error)) return false;
-    } else if (hasValue(arg, "--apply")) {
-      std::string_view listing;
-      if (!valueOf(argc, argv, i, "--apply", "a LISTING file, or -", listing, error)) return false;
-      if (apply) {
-        error = "--apply takes one LISTING";
-        return false;
-      }
-      apply = true;
-      args.listing = listing;
-    } else {
-      // A single dash too: "-n" may be meant as an option, and a file called
-      // "-x.dat" is reached after "--" or as "./-x.dat".
-      error = "no option is called '" + printable(arg) + "'";
-      if (arg.substr(0, 2) != "--") error += "; put -- before a file whose name starts with -";
+    } else if (!readOption(argc, argv, i, args, given, error)) {
       return false;
     }
   }
-
-  if (help || version) {
-    args.mode = help ? CollectionArgs::Mode::Help : CollectionArgs::Mode::Version;
+  if (given.help || given.version) {
+    args.mode = given.help ? CollectionArgs::Mode::Help : CollectionArgs::Mode::Version;
     return true;
+  }
+  if (const char* problem = conflict(given, args)) {
+    error = problem;
+    return false;
   }
   const bool set = !args.assignments.empty();
-  if (show + set + apply > 1) {
-    error = apply ? "--apply goes with neither --show nor --set"
-                  : "--show and --set do not go together";
-  } else if (!show && !set && !apply) {
-    error = "say --show, --set NAME=VALUE or --apply LISTING";
-  } else if (args.json && !show) {
-    error = "--json goes with --show";
-  } else if (args.csv && !show) {
-    error = "--csv goes with --show";
-  } else if (args.json && args.csv) {
-    error = "--json and --csv do not go together";
-  } else if (args.dryRun && !set && !apply) {
-    error = "--dry-run goes with --set or --apply";
-  } else if (apply && anyFile) {
-    error = "--apply takes its files from the LISTING, not the command line";
-  } else if (!apply && !anyFile) {
-    error = "no FILE given";
-  } else {
-    args.mode =
-        show ? CollectionArgs::Mode::Show : (set ? CollectionArgs::Mode::Set : CollectionArgs::Mode::Apply);
-    return true;
-  }
-  return false;
+  using Mode = CollectionArgs::Mode;
+  args.mode = given.show ? Mode::Show : (set ? Mode::Set : Mode::Apply);
+  args.format = given.json ? ShowFormat::Json : (given.csv ? ShowFormat::Csv : ShowFormat::Table);
+  return true;
 }

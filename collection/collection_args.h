@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "image/settings.h"
+#include "listing/rows.h"
 
 /// One NAME=VALUE of --set: 0 or 1 for a switch, 0 to 65535 for LimitTime.
 struct Assignment {
@@ -17,8 +18,8 @@ struct Assignment {
 struct CollectionArgs {
   enum class Mode { Show, Set, Apply, Help, Version };
   Mode mode = Mode::Show;
-  bool json = false;
-  bool csv = false;
+  /// --show's form: the table, --json or --csv.
+  ShowFormat format = ShowFormat::Table;
   bool dryRun = false;
   /// --apply's listing: a path, or "-" for standard input.
   std::string listing;
@@ -38,4 +39,5 @@ bool wantsCollection(int argc, const char* const argv[]);
 /// to one line (no line end) naming what is wrong. Options may stand anywhere
 /// before "--", after files too; every argument after it is a FILE. Nothing
 /// is opened here.
-bool parseCollectionArgs(int argc, const char* const argv[], CollectionArgs& args, std::string& error);
+bool parseCollectionArgs(int argc, const char* const argv[], CollectionArgs& args,
+                         std::string& error);

@@ -32,21 +32,19 @@ namespace fs = std::filesystem;
 // their write after the open.
 class WatchedDisk : public FileAccess {
  public:
-  OpenResult open(const char* path, OpenMode mode) override {
+  Opened open(const char* path, OpenMode mode) override {
     const std::string name(path);
     opened.push_back(name);
     const bool writing = mode != OpenMode::Read && mode != OpenMode::ReadRegular;
     if (writing) ++writeOpens[name];
     if (writing && beforeWriteOpen) beforeWriteOpen(name);
-    if (writing && name.find("read-only") != std::string::npos) {
-      return {nullptr, EACCES};
-    }
+    if (writing && name.find("read-only") != std::string::npos) return {kNoFile, {}, EACCES};
     return FileAccess::open(redirect.empty() ? path : redirect.c_str(), mode);
   }
-  bool write(std::FILE* file, const std::uint8_t* data, std::size_t size) override {
-    if (!failWrites) return FileAccess::write(file, data, size);
-    errno = ENOSPC;
-    return false;
+  Moved writeAt(FileHandle file, const std::uint8_t* data, std::size_t size,
+                std::uint64_t offset) override {
+    if (!failWrites) return FileAccess::writeAt(file, data, size, offset);
+    return {0, ENOSPC};
   }
 
   std::map<std::string, int> writeOpens;

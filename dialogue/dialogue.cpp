@@ -48,13 +48,19 @@ void showMenu(Writer& out, const SoundImage& image) {
   out.put(kCommandPrompt);
 }
 
-std::string_view saveMessage(SaveResult result) {
-  switch (result) {
-    case SaveResult::Saved:
+// Nothing was written when the file could not be opened or was locked;
+// anything else went wrong once writing could have begun.
+std::string_view saveMessage(const FileResult& result) {
+  switch (result.failed) {
+    case FileResult::Step::None:
       return kSaved;
-    case SaveResult::OpenFailed:
+    case FileResult::Step::Open:
+    case FileResult::Step::InUse:
       return kWriteOpenError;
-    case SaveResult::WriteFailed:
+    case FileResult::Step::Read:
+    case FileResult::Step::Write:
+    case FileResult::Step::Replaced:
+    case FileResult::Step::Shrunk:
       break;
   }
   return kWriteError;

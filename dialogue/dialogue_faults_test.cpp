@@ -20,7 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-enum class Step { None, OpenForReading, Read, Write, Flush, Close };
+enum class Step { None, OpenForReading, Read, Write, Lock, Close };
 
 // The real disk with one step failing, for faults a real file cannot be
 // made to show on demand. A failing read or write moves part of the bytes
@@ -29,28 +29,30 @@ class FaultyDisk : public FileAccess {
  public:
   explicit FaultyDisk(Step failing) : failing_(failing) {}
 
-  OpenResult open(const char* path, OpenMode mode) override {
+  Opened open(const char* path, OpenMode mode) override {
     if (mode == OpenMode::Read && failing_ == Step::OpenForReading) {
-      return {nullptr, EACCES};  // what a file without read permission gives
+      return {kNoFile, {}, EACCES};  // what a file without read permission gives
     }
     return FileAccess::open(path, mode);
   }
-  bool read(std::FILE* file, std::uint8_t* buffer, std::size_t size, std::size_t& got) override {
-    if (failing_ != Step::Read) return FileAccess::read(file, buffer, size, got);
-    FileAccess::read(file, buffer, std::min<std::size_t>(size, 600), got);
-    return false;
+  Moved readAt(FileHandle file, std::uint8_t* buffer, std::size_t size,
+               std::uint64_t offset) override {
+    if (failing_ != Step::Read) return FileAccess::readAt(file, buffer, size, offset);
+    return {FileAccess::readAt(file, buffer, std::min<std::size_t>(size, 600), offset).bytes, EIO};
   }
-  bool write(std::FILE* file, const std::uint8_t* data, std::size_t size) override {
-    if (failing_ != Step::Write) return FileAccess::write(file, data, size);
+  Moved writeAt(FileHandle file, const std::uint8_t* data, std::size_t size,
+                std::uint64_t offset) override {
+    if (failing_ != Step::Write) return FileAccess::writeAt(file, data, size, offset);
     // Up to the middle of the settings block.
-    FileAccess::write(file, data, std::min<std::size_t>(size, 0x38C));
-    return false;
+    const std::size_t part = offset < 0x38C ? std::min<std::size_t>(size, 0x38C - offset) : 0;
+    return {FileAccess::writeAt(file, data, part, offset).bytes, ENOSPC};
   }
-  bool flush(std::FILE* file) override {
-    return FileAccess::flush(file) && failing_ != Step::Flush;
+  int lock(FileHandle file) override {
+    return failing_ == Step::Lock ? FileError::InUse : FileAccess::lock(file);
   }
-  bool close(std::FILE* file) override {
-    return FileAccess::close(file) && failing_ != Step::Close;
+  int close(FileHandle file) override {
+    const int error = FileAccess::close(file);
+    return failing_ == Step::Close ? EIO : error;
   }
 
  private:
@@ -114,8 +116,8 @@ const Fault kFaults[] = {
      "file write error\n", After::Device},
     {"write fails partway", Start::File, 2048, Step::Write, unchanged, "file write error\n",
      After::HalfSaved},
-    {"flush fails", Start::File, 2048, Step::Flush, unchanged, "file write error\n",
-     After::HalfSaved},
+    {"another program holds the lock", Start::File, 2048, Step::Lock, unchanged,
+     "file write open error\n", After::Unchanged},
     {"close fails", Start::File, 2048, Step::Close, unchanged, "file write error\n",
      After::HalfSaved},
     {"vanished before the save", Start::File, 2048, Step::None,

@@ -1,91 +1,133 @@
-// POSIX systems take UTF-8 names as they are.
+// POSIX systems take UTF-8 names as they are. Each operation is one system
+// call where it can be (pread, pwrite), with no stdio buffer in between: a
+// block is 7 bytes, and a listing streams through the caller's buffer.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <thread>
 
 #include "image/file_access.h"
 
 namespace {
 
-const char* fopenMode(OpenMode mode) {
+FileIdentity identityOf(const struct stat& info) {
+  return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+          info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0};
+}
+
+// Why `info` is no file to read or write in place: 0 for a regular file.
+int notAFile(const struct stat& info) {
+  if (S_ISDIR(info.st_mode)) return EISDIR;
+  return S_ISREG(info.st_mode) ? 0 : FileError::NotRegular;
+}
+
+int accessOf(OpenMode mode) {
   switch (mode) {
     case OpenMode::Read:
+      return O_RDONLY;
     case OpenMode::ReadRegular:
-      return "rb";
+      // O_NONBLOCK: should a FIFO take the file's place after the look, the
+      // open still cannot wait for a writer.
+      return O_RDONLY | O_NONBLOCK | O_NOCTTY;
     case OpenMode::Update:
+      return O_RDWR;
     case OpenMode::UpdateRegular:
-      return "r+b";
+      return O_RDWR | O_NONBLOCK | O_NOCTTY;
     case OpenMode::CreateNew:
       break;
   }
-  return "wbx";
-}
-
-// The collection options' open: O_NONBLOCK, so a FIFO with no writer cannot
-// hold the run in open(), then fstat, so nothing but a regular file is ever
-// read or written. A socket does not open at all (ENXIO); stat tells it too.
-OpenResult openRegular(const char* path, OpenMode mode) {
-  const int access = mode == OpenMode::ReadRegular ? O_RDONLY : O_RDWR;
-  const int fd = ::open(path, access | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  struct stat info {};
-  if (fd < 0) {
-    const int error = errno;
-    if (error == ENXIO && ::stat(path, &info) == 0 && !S_ISREG(info.st_mode)) {
-      return {nullptr, OpenResult::NotRegular};
-    }
-    return {nullptr, error};
-  }
-  int error = 0;
-  if (::fstat(fd, &info) != 0) {
-    error = errno;
-  } else if (S_ISDIR(info.st_mode)) {
-    error = EISDIR;
-  } else if (!S_ISREG(info.st_mode)) {
-    error = OpenResult::NotRegular;
-  }
-  std::FILE* file = error == 0 ? ::fdopen(fd, fopenMode(mode)) : nullptr;
-  if (file == nullptr) {
-    if (error == 0) error = errno;
-    ::close(fd);
-    return {nullptr, error};
-  }
-  return {file, 0};
+  return O_RDWR | O_CREAT | O_EXCL;
 }
 
 }  // namespace
 
-OpenResult FileAccess::open(const char* path, OpenMode mode) {
-  std::FILE* file = nullptr;
-  if (mode == OpenMode::ReadRegular || mode == OpenMode::UpdateRegular) {
-    const OpenResult opened = openRegular(path, mode);
-    if (opened.file == nullptr) return opened;
-    file = opened.file;
-  } else {
-    file = std::fopen(path, fopenMode(mode));
-    if (file == nullptr) return {nullptr, errno};
-  }
-  // A folder opens for reading here, and only its read fails; say at once
-  // what it is, as Windows does.
+Opened FileAccess::open(const char* path, OpenMode mode) {
   struct stat info {};
-  if (mode == OpenMode::Read && fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
-    std::fclose(file);
-    return {nullptr, EISDIR};
+  if (mode == OpenMode::ReadRegular) {
+    if (::stat(path, &info) != 0) return {kNoFile, {}, errno};
+    if (const int error = notAFile(info)) return {kNoFile, {}, error};
   }
-  // A load is one read into the image: let it go straight there, asking the
-  // system for just the bytes wanted (912 for a listing), not a 4 KiB block.
-  if (mode == OpenMode::Read || mode == OpenMode::ReadRegular) {
-    std::setvbuf(file, nullptr, _IONBF, 0);
+  const int fd = ::open(path, accessOf(mode) | O_CLOEXEC, 0666);
+  if (fd < 0) return {kNoFile, {}, errno};
+  int error = ::fstat(fd, &info) != 0 ? errno : 0;
+  if (error == 0) {
+    if (mode == OpenMode::ReadRegular || mode == OpenMode::UpdateRegular) {
+      error = notAFile(info);
+    } else if (S_ISDIR(info.st_mode)) {
+      // The dialogue takes a pipe or a device too; only a folder says at
+      // once what it is, where a read alone would fail later.
+      error = EISDIR;
+    }
   }
-  return {file, 0};
+  if (error != 0) {
+    ::close(fd);
+    return {kNoFile, {}, error};
+  }
+  return {fd, identityOf(info), 0};
 }
 
-bool FileAccess::identify(std::FILE* file, FileIdentity& identity) {
-  struct stat info {};
-  if (::fstat(fileno(file), &info) != 0) return false;
-  identity.volume = static_cast<std::uint64_t>(info.st_dev);
-  identity.index = static_cast<std::uint64_t>(info.st_ino);
-  identity.size = info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
-  return true;
+Moved FileAccess::readAt(FileHandle file, std::uint8_t* buffer, std::size_t size,
+                         std::uint64_t offset) {
+  const int fd = static_cast<int>(file);
+  Moved moved;
+  bool pipe = false;
+  while (moved.bytes < size) {
+    const ssize_t n = pipe ? ::read(fd, buffer + moved.bytes, size - moved.bytes)
+                           : ::pread(fd, buffer + moved.bytes, size - moved.bytes,
+                                     static_cast<off_t>(offset + moved.bytes));
+    if (n > 0) {
+      moved.bytes += static_cast<std::size_t>(n);
+    } else if (n == 0) {
+      break;
+    } else if (errno == ESPIPE && !pipe) {
+      pipe = true;  // a pipe has no offsets: it reads from where it stands
+    } else if (errno != EINTR) {
+      moved.error = errno;
+      break;
+    }
+  }
+  return moved;
+}
+
+Moved FileAccess::writeAt(FileHandle file, const std::uint8_t* data, std::size_t size,
+                          std::uint64_t offset) {
+  Moved moved;
+  while (moved.bytes < size) {
+    const ssize_t n = ::pwrite(static_cast<int>(file), data + moved.bytes, size - moved.bytes,
+                               static_cast<off_t>(offset + moved.bytes));
+    if (n > 0) {
+      moved.bytes += static_cast<std::size_t>(n);
+    } else if (n == 0 || errno != EINTR) {
+      moved.error = n == 0 ? EIO : errno;
+      break;
+    }
+  }
+  return moved;
+}
+
+int FileAccess::lock(FileHandle file) {
+  // flock's lock belongs to the open file, so closing it lets the lock go,
+  // even when the run is killed. It does not wait by itself for a bounded
+  // time: ask again until the patience runs out.
+  const auto giveUp = std::chrono::steady_clock::now() + lockPatience_;
+  for (;;) {
+    if (::flock(static_cast<int>(file), LOCK_EX | LOCK_NB) == 0) return 0;
+    const int error = errno;
+    if (error == EINTR) continue;
+    // A file system that keeps no locks (some network and FUSE ones) cannot
+    // be locked by anyone: the file is written as it always was.
+    if (error == ENOLCK || error == EOPNOTSUPP || error == ENOSYS || error == EINVAL) return 0;
+    if (error != EWOULDBLOCK) return error;
+    if (std::chrono::steady_clock::now() >= giveUp) return FileError::InUse;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+int FileAccess::close(FileHandle file) {
+  // Linux closes the descriptor even when close() fails, so it is never
+  // tried again, not even after EINTR.
+  return ::close(static_cast<int>(file)) == 0 ? 0 : errno;
 }

@@ -1,15 +1,13 @@
 // Windows: names go to the wide (UTF-16) API, so a name outside the current
 // code page (Japanese, say, on a Western locale) opens all the same. Names
 // arrive as WTF-8 (image/wtf8.h), so even a name with an unpaired surrogate
-// opens.
-#include <fcntl.h>
-#include <io.h>
-#include <share.h>
-#include <sys/stat.h>
+// opens. Files are handles, read and written with ReadFile and WriteFile at
+// an offset: no C runtime buffer on the block's way.
 #include <windows.h>
 
 #include <cerrno>
 #include <string>
+#include <thread>
 
 #include "image/device_names.h"
 #include "image/file_access.h"
@@ -17,101 +15,180 @@
 
 namespace {
 
-// False when `name` is not WTF-8: such a name cannot be on the disk.
-bool widen(const char* name, std::wstring& wide) {
-  std::u16string utf16;
-  if (!fromWtf8(name, utf16)) return false;
-  wide.assign(utf16.begin(), utf16.end());
-  return true;
+// The system's reason as the errno value the messages are worded from.
+int errnoOf(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+      return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_NETWORK_ACCESS_DENIED:
+      return EACCES;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return FileError::InUse;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return EEXIST;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    case ERROR_TOO_MANY_OPEN_FILES:
+      return EMFILE;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+      return ENOMEM;
+    case ERROR_FILENAME_EXCED_RANGE:
+      return ENAMETOOLONG;
+    case ERROR_DIRECTORY:
+      return ENOTDIR;
+    case ERROR_INVALID_HANDLE:
+      return EBADF;
+    default:
+      return EIO;
+  }
 }
 
-HANDLE handleOf(std::FILE* file) {
-  return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+int lastError() {
+  return errnoOf(GetLastError());
 }
 
-// The collection options' open. Anything that is not a file on a disk (a
-// named pipe, say) is refused after the open, before a byte moves. A file
-// opened to be written is shared for reading only: no other program can cut
-// it short or put another file in its place until the block is written.
-OpenResult openRegular(const std::wstring& name, OpenMode mode) {
-  const bool reading = mode == OpenMode::ReadRegular;
-  const int fd = _wsopen(name.c_str(), (reading ? _O_RDONLY : _O_RDWR) | _O_BINARY,
-                         reading ? _SH_DENYNO : _SH_DENYWR);
-  if (fd < 0) return {nullptr, errno};
-  if (GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fd))) != FILE_TYPE_DISK) {
-    _close(fd);
-    return {nullptr, OpenResult::NotRegular};
+bool isFolder(const std::wstring& name) {
+  const DWORD attributes = GetFileAttributesW(name.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// A named pipe's name: opening one connects to the program serving it.
+bool isPipeName(const std::string& path) {
+  if (path.size() < 9) return false;
+  std::string head = path.substr(0, 9);
+  for (char& c : head) {
+    if (c == '/') c = '\\';
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
-  std::FILE* file = _fdopen(fd, mode == OpenMode::ReadRegular ? "rb" : "r+b");
-  if (file == nullptr) {
-    const int error = errno;
-    _close(fd);
-    return {nullptr, error};
-  }
-  return {file, 0};
+  return head == "\\\\.\\pipe\\" || head == "\\\\?\\pipe\\";
+}
+
+HANDLE handleOf(FileHandle file) {
+  return reinterpret_cast<HANDLE>(file);
 }
 
 }  // namespace
 
-OpenResult FileAccess::open(const char* path, OpenMode mode) {
+Opened FileAccess::open(const char* path, OpenMode mode) {
   // A name such as CON, AUX or COM1.dat is a device in every folder, and
   // opening one can wait for ever (AUX, COM1) or reach the console (CON):
   // refuse it by name, before any open, in the dialogue too.
-  if (isReservedDeviceName(path)) return {nullptr, OpenResult::NotRegular};
-  std::wstring name;
-  if (!widen(path, name)) return {nullptr, EINVAL};
-  std::FILE* file = nullptr;
-  switch (mode) {
-    case OpenMode::ReadRegular:
-    case OpenMode::UpdateRegular: {
-      const OpenResult opened = openRegular(name, mode);
-      if (opened.file == nullptr && opened.error != EACCES) return opened;
-      // EACCES may be a folder: told apart below.
-      file = opened.file;
-      errno = opened.error;
-      break;
-    }
-    case OpenMode::Read:
-      file = _wfopen(name.c_str(), L"rb");
-      break;
-    case OpenMode::Update:
-      file = _wfopen(name.c_str(), L"r+b");
-      break;
-    case OpenMode::CreateNew: {
-      // The system C runtime's fopen has no "x" mode; _O_EXCL does the same.
-      const int fd =
-          _wopen(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-      if (fd < 0) return {nullptr, errno};
-      file = _fdopen(fd, "wb");
-      if (file == nullptr) {
-        const int error = errno;
-        _close(fd);
-        return {nullptr, error};
-      }
-      break;
-    }
-  }
-  if (file == nullptr) {
-    const int error = errno;
-    // The C runtime says only "permission denied" for a folder.
+  if (isReservedDeviceName(path) || isPipeName(path)) return {kNoFile, {}, FileError::NotRegular};
+  std::u16string utf16;
+  if (!fromWtf8(path, utf16)) return {kNoFile, {}, ENOENT};  // no such name can be on a disk
+  const std::wstring name(utf16.begin(), utf16.end());
+  const bool regular = mode == OpenMode::ReadRegular || mode == OpenMode::UpdateRegular;
+  if (mode == OpenMode::ReadRegular) {
+    // Look before opening: a device or a folder is refused by its name.
     const DWORD attributes = GetFileAttributesW(name.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-      return {nullptr, EISDIR};
+    if (attributes == INVALID_FILE_ATTRIBUTES) return {kNoFile, {}, lastError()};
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return {kNoFile, {}, EISDIR};
+    if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return {kNoFile, {}, FileError::NotRegular};
+  }
+  const bool reading = mode == OpenMode::Read || mode == OpenMode::ReadRegular;
+  // A file opened to be written is shared for reading only: no other
+  // program can write it, cut it short or put another file in its place
+  // until the block is written. That share mode is the lock, and a second
+  // writer waits for it here.
+  const DWORD access = reading ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
+  const DWORD share =
+      reading ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE : FILE_SHARE_READ;
+  const DWORD disposition = mode == OpenMode::CreateNew ? CREATE_NEW : OPEN_EXISTING;
+  const auto giveUp = std::chrono::steady_clock::now() + lockPatience_;
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  for (;;) {
+    handle = CreateFileW(name.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+    if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION ||
+        std::chrono::steady_clock::now() >= giveUp) {
+      break;
     }
-    return {nullptr, error};
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  // A load is one read into the image: let it go straight there.
-  if (mode == OpenMode::Read || mode == OpenMode::ReadRegular) {
-    std::setvbuf(file, nullptr, _IONBF, 0);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const int error = lastError();
+    // Windows says only "access denied" for a folder.
+    if (error == EACCES && isFolder(name)) return {kNoFile, {}, EISDIR};
+    return {kNoFile, {}, error};
   }
-  return {file, 0};
+  Opened opened{reinterpret_cast<FileHandle>(handle), {}, 0};
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info)) {
+    opened.identity.volume = info.dwVolumeSerialNumber;
+    opened.identity.index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    opened.identity.size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+  } else if (regular) {
+    // A pipe, a console or a port: never a sound data file.
+    CloseHandle(handle);
+    return {kNoFile, {}, FileError::NotRegular};
+  }
+  return opened;
 }
 
-bool FileAccess::identify(std::FILE* file, FileIdentity& identity) {
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(handleOf(file), &info)) return false;
-  identity.volume = info.dwVolumeSerialNumber;
-  identity.index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-  identity.size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
-  return true;
+Moved FileAccess::readAt(FileHandle file, std::uint8_t* buffer, std::size_t size,
+                         std::uint64_t offset) {
+  Moved moved;
+  while (moved.bytes < size) {
+    OVERLAPPED at{};
+    const std::uint64_t position = offset + moved.bytes;
+    at.Offset = static_cast<DWORD>(position);
+    at.OffsetHigh = static_cast<DWORD>(position >> 32);
+    const std::size_t left = size - moved.bytes;
+    const DWORD ask = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
+    DWORD got = 0;
+    // A pipe takes no offset: it reads from where it stands.
+    if (!ReadFile(handleOf(file), buffer + moved.bytes, ask, &got, &at)) {
+      const DWORD error = GetLastError();
+      // The end of a file, or of a pipe whose writer closed it.
+      if (error != ERROR_HANDLE_EOF && error != ERROR_BROKEN_PIPE) moved.error = errnoOf(error);
+      break;
+    }
+    if (got == 0) break;
+    moved.bytes += got;
+  }
+  return moved;
+}
+
+Moved FileAccess::writeAt(FileHandle file, const std::uint8_t* data, std::size_t size,
+                          std::uint64_t offset) {
+  Moved moved;
+  while (moved.bytes < size) {
+    OVERLAPPED at{};
+    const std::uint64_t position = offset + moved.bytes;
+    at.Offset = static_cast<DWORD>(position);
+    at.OffsetHigh = static_cast<DWORD>(position >> 32);
+    const std::size_t left = size - moved.bytes;
+    const DWORD ask = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
+    DWORD put = 0;
+    if (!WriteFile(handleOf(file), data + moved.bytes, ask, &put, &at)) {
+      moved.error = lastError();
+      break;
+    }
+    if (put == 0) {
+      moved.error = EIO;
+      break;
+    }
+    moved.bytes += put;
+  }
+  return moved;
+}
+
+int FileAccess::lock(FileHandle /*file*/) {
+  return 0;  // the update open's share mode already keeps other writers out
+}
+
+int FileAccess::close(FileHandle file) {
+  return CloseHandle(handleOf(file)) ? 0 : lastError();
 }

@@ -1,34 +1,42 @@
 // How loads and saves reach the disk. Names are UTF-8 text on every system,
-// so the editor's logic never sees the platform's own kind of path.
+// so the editor's logic never sees the platform's own kind of path. Every
+// operation says why it failed: only file_access-posix.cpp and
+// file_access-win32.cpp read errno or GetLastError, and they turn it into
+// the reason returned here.
 #pragma once
 
 #include <cerrno>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 
-enum class OpenMode {
-  Read,       // reading only
-  Update,     // reading and writing from the start, keeping the file's length
-  CreateNew,  // writing a new file; fails when one exists by that name
-  // The collection options' opens, for reading or for writing in place. They
-  // never wait and take only a regular file: a FIFO would block the run, and
-  // a device is no sound data file (and takes any write without complaint).
-  ReadRegular,
-  UpdateRegular
+/// An open file as the system knows it: a descriptor on POSIX, a HANDLE on
+/// Windows.
+using FileHandle = std::intptr_t;
+inline constexpr FileHandle kNoFile = -1;
+
+/// Why a file operation failed: an errno value (on Windows the system's own
+/// code turned into one), or one of these.
+struct FileError {
+  /// No regular file: a FIFO, a device, a socket, or a name Windows keeps
+  /// for a device.
+  static constexpr int NotRegular = -1;
+  /// Another program held the file locked for longer than the run waits.
+  static constexpr int InUse = -2;
 };
 
-/// What an open gives: the file, or the reason there is none.
-struct OpenResult {
-  /// `error` when the name is no regular file (a FIFO, a device, a socket).
-  static constexpr int NotRegular = -1;
-
-  std::FILE* file = nullptr;
-  /// The system's reason (an errno value, or NotRegular) when `file` is
-  /// nullptr; 0 when it opened.
-  int error = 0;
-  /// True when the open failed because nothing exists by that name.
-  bool missing() const { return file == nullptr && error == ENOENT; }
+enum class OpenMode {
+  Read,       // reading only: a file, a pipe, a device
+  Update,     // reading and writing in place, never creating or cutting the file
+  CreateNew,  // writing a new file; fails when one exists by that name
+  // The collection options' opens. A name is looked at (stat) before it is
+  // opened for reading, so a FIFO or a device is never opened at all: a
+  // program blocked writing to a FIFO stays blocked and loses nothing.
+  // After the open the file itself is checked again, in case another was
+  // put in its place between the two. The update open is for a file
+  // already read that way; the block writer checks that it is that file.
+  ReadRegular,
+  UpdateRegular
 };
 
 /// Which file an open reached, and its length. Two opens reached the same
@@ -43,31 +51,60 @@ struct FileIdentity {
   }
 };
 
-/// The file operations a load and a save make, in the order they make them.
-/// This class is the real disk; a test derives from it to make one step fail
-/// where a real file cannot (a read error partway, a failing flush or close).
+/// What an open gives: the file and what the system says of it, or the
+/// reason there is none.
+struct Opened {
+  FileHandle file = kNoFile;
+  /// The file that opened, from the one look the open takes at it; zero for
+  /// something that is no file on a disk (a pipe the dialogue reads).
+  FileIdentity identity;
+  /// Why there is no file (see FileError); 0 when it opened.
+  int error = 0;
+  /// True when the open failed because nothing exists by that name.
+  bool missing() const { return error == ENOENT; }
+};
+
+/// How many bytes a read or a write moved, and why it stopped short.
+struct Moved {
+  std::size_t bytes = 0;
+  /// Why fewer bytes than asked moved (see FileError); 0 when all did, or
+  /// when a read met the file's end.
+  int error = 0;
+};
+
+/// The file operations a load and a save make. This class is the real disk;
+/// a test derives from it to make one step fail where a real file cannot (a
+/// read error partway, a failing write or close).
 class FileAccess {
  public:
+  /// `lockPatience` is how long lock() waits for another program's lock.
+  explicit FileAccess(std::chrono::milliseconds lockPatience = std::chrono::seconds(5))
+      : lockPatience_(lockPatience) {}
   virtual ~FileAccess() = default;
+  FileAccess(const FileAccess&) = delete;
+  FileAccess& operator=(const FileAccess&) = delete;
   /// The real disk, shared by every caller that passes no other.
   static FileAccess& disk();
 
-  /// Opens the file at `path` (UTF-8) in binary mode; on failure the result
-  /// holds no file and says why. A folder never opens for reading (EISDIR).
-  /// One definition a platform: file_access-posix.cpp, file_access-win32.cpp.
-  virtual OpenResult open(const char* path, OpenMode mode);
-  /// Sets `identity` to what the system says of the open file; returns false
-  /// when it cannot say. One definition a platform.
-  virtual bool identify(std::FILE* file, FileIdentity& identity);
-  /// Reads up to `size` bytes into `buffer`, setting `got` to how many came;
-  /// returns false on a read error (a short count alone is the file's end).
-  virtual bool read(std::FILE* file, std::uint8_t* buffer, std::size_t size, std::size_t& got);
-  /// Moves to `offset` from the start of the file, returning false on failure.
-  virtual bool seek(std::FILE* file, std::size_t offset);
-  /// Writes all `size` bytes, returning false when not all were taken.
-  virtual bool write(std::FILE* file, const std::uint8_t* data, std::size_t size);
-  /// Hands buffered bytes to the system, returning false on failure.
-  virtual bool flush(std::FILE* file);
-  /// Closes the file (always), returning false when that failed.
-  virtual bool close(std::FILE* file);
+  /// Opens the file at `path` (UTF-8); on failure the result holds no file
+  /// and says why. A folder never opens (EISDIR).
+  virtual Opened open(const char* path, OpenMode mode);
+  /// Reads up to `size` bytes from `offset`: fewer only at the file's end or
+  /// with the reason set. A pipe is read from where it stands.
+  virtual Moved readAt(FileHandle file, std::uint8_t* buffer, std::size_t size,
+                       std::uint64_t offset);
+  /// Writes all `size` bytes at `offset` in one go; fewer only with the
+  /// reason set.
+  virtual Moved writeAt(FileHandle file, const std::uint8_t* data, std::size_t size,
+                        std::uint64_t offset);
+  /// Takes the exclusive lock on the open file that cooperating programs
+  /// (our own runs among them) honour, waiting for it up to the patience;
+  /// 0, FileError::InUse, or the system's reason. Closing lets it go. On
+  /// Windows the update open's share mode is the lock, so this returns 0.
+  virtual int lock(FileHandle file);
+  /// Closes the file (always); 0, or the reason the close failed.
+  virtual int close(FileHandle file);
+
+ protected:
+  std::chrono::milliseconds lockPatience_;
 };

@@ -65,38 +65,24 @@ void SoundImage::setLimitTime(std::int32_t n) {
   bytes[SettingsBlock::LimitTime + 1] = static_cast<std::uint8_t>(low16 >> 8);
 }
 
-FileResult SoundImage::load(const char* path, FileAccess& files, std::size_t limit) {
-  return readFrom(files.open(path, OpenMode::Read), files, limit);
-}
-
-FileResult SoundImage::loadRegular(const char* path, FileAccess& files, std::size_t limit,
-                                   FileIdentity* identity) {
-  const OpenResult opened = files.open(path, OpenMode::ReadRegular);
-  if (opened.file != nullptr && identity != nullptr && !files.identify(opened.file, *identity)) {
-    const int error = errno;
-    files.close(opened.file);
-    return {FileResult::Step::Open, error};
-  }
-  return readFrom(opened, files, limit);
-}
-
-FileResult SoundImage::readFrom(const OpenResult& opened, FileAccess& files, std::size_t limit) {
-  if (opened.file == nullptr) return {FileResult::Step::Open, opened.error};
-  std::size_t got = 0;
+FileResult SoundImage::load(const char* path, FileAccess& files, std::size_t limit, OpenMode mode) {
+  const Opened opened = files.open(path, mode);
+  if (opened.file == kNoFile) return {FileResult::Step::Open, opened.error};
   // A short count is the end of the file; only an error (such as a disk
   // failing partway) makes the image unusable. The read goes straight into
   // the image: clearing all 64 KiB first would cost more than reading the
   // 912 bytes a listing wants.
-  const bool ok = files.read(opened.file, bytes.data(), limit < Capacity ? limit : Capacity, got);
-  const int readError = ok ? 0 : errno;
+  const Moved got = files.readAt(opened.file, bytes.data(), limit < Capacity ? limit : Capacity, 0);
+  // Nothing was written: a failed close loses nothing.
   files.close(opened.file);
-  if (!ok) {
+  if (got.error != 0) {
     // Leave no part of a failed read behind for a later save to write.
-    std::fill_n(bytes.begin(), got, 0);
+    std::fill_n(bytes.begin(), got.bytes, 0);
     length = 0;
-    return {FileResult::Step::Read, readError};
+    return {FileResult::Step::Read, got.error};
   }
-  length = got;
+  length = got.bytes;
+  read_ = opened.identity;
   // Settings past the end of a short file read as off and 0, not as whatever
   // an earlier load left there.
   if (length < SettingsBlock::End) {
@@ -147,106 +133,77 @@ SoundImage::Block mergeEdits(const SoundImage::Block& from, const SoundImage::Bl
   return merged;
 }
 
-// Writes `size` bytes at `offset`, then flushes and closes the file (always);
-// false when any step failed.
-bool writeAndClose(FileAccess& files, std::FILE* file, std::size_t offset, const std::uint8_t* data,
-                   std::size_t size) {
-  bool ok = files.seek(file, offset) && files.write(file, data, size);
-  ok = files.flush(file) && ok;
-  ok = files.close(file) && ok;
-  return ok;
-}
-
 }  // namespace
 
-SaveResult SoundImage::save(const char* path, FileAccess& files) {
+FileResult SoundImage::save(const char* path, FileAccess& files) {
   stampSaveMark();
+  const Block edited = block();
+  return writeBlock(path, files, OpenMode::Update, [&](SoundImage& now) {
+    const Block merged = mergeEdits(now.block(), loaded_, edited);
+    std::copy(merged.begin(), merged.end(), now.bytes.begin() + kBlockStart);
+    return true;
+  });
+}
 
-  // Update in place rather than empty and rewrite: a failure halfway then
-  // leaves the old bytes, and the tail of a file longer than the image is kept.
-  OpenResult opened = files.open(path, OpenMode::Update);
-  const bool vanished = opened.missing();
-  if (vanished) {
+FileResult SoundImage::writeBlock(const char* path, FileAccess& files, OpenMode mode,
+                                  const std::function<bool(SoundImage&)>& decide) {
+  const bool asNamed = mode == OpenMode::Update;
+  Opened opened = files.open(path, mode);
+  if (asNamed && opened.missing()) {
     // The file vanished since the load. Create it, but never empty a file
     // that appeared in the meantime.
     opened = files.open(path, OpenMode::CreateNew);
+    if (opened.file != kNoFile) return writeWhole(opened.file, files);
   }
-  std::FILE* file = opened.file;
-  if (file == nullptr) return SaveResult::OpenFailed;
+  if (opened.file == kNoFile) {
+    return {opened.error == FileError::InUse ? FileResult::Step::InUse : FileResult::Step::Open,
+            opened.error};
+  }
+  const FileHandle file = opened.file;
+  // Nothing of the file as loaded is left to keep when it was cut short:
+  // the dialogue writes it whole from the image.
+  if (asNamed && opened.identity.size < length) return writeWhole(file, files);
 
-  FileIdentity now;
-  if (vanished || !files.identify(file, now) || now.size < length) {
-    // Nothing of the file as loaded is left to keep (it vanished, or was cut
-    // short): write it whole from the image.
-    return writeAndClose(files, file, 0, bytes.data(), length) ? SaveResult::Saved
-                                                               : SaveResult::WriteFailed;
-  }
-  // Only the block's bytes that the file held at the load are written; a
-  // file that ends before the block gets nothing.
+  // The block's bytes the file held at the load: all seven for a listing,
+  // and for the dialogue none at all when the file ends before the block.
   const std::size_t size =
-      length > kBlockStart ? std::min(length, SettingsBlock::End) - kBlockStart : 0;
-  Block current = loaded_;
-  std::size_t got = 0;
-  if (size > 0 && (!files.seek(file, kBlockStart) || !files.read(file, current.data(), size, got) ||
-                   got != size)) {
-    files.close(file);
-    return SaveResult::WriteFailed;
-  }
-  const Block merged = mergeEdits(current, loaded_, block());
-  return writeAndClose(files, file, kBlockStart, merged.data(), size) ? SaveResult::Saved
-                                                                      : SaveResult::WriteFailed;
-}
-
-namespace {
-
-// True when `path` still names the file `identity` names.
-bool stillNamed(const char* path, FileAccess& files, const FileIdentity& identity) {
-  const OpenResult opened = files.open(path, OpenMode::ReadRegular);
-  if (opened.file == nullptr) return false;
-  FileIdentity now;
-  const bool same = files.identify(opened.file, now) && now.sameFile(identity);
-  files.close(opened.file);
-  return same;
-}
-
-}  // namespace
-
-FileResult SoundImage::updateBlock(const char* path, FileAccess& files,
-                                   const FileIdentity& identity,
-                                   const std::function<bool(SoundImage&)>& edit) {
-  const OpenResult opened = files.open(path, OpenMode::UpdateRegular);
-  if (opened.file == nullptr) return {FileResult::Step::Open, opened.error};
-  std::FILE* file = opened.file;
-  FileIdentity now;
+      asNamed ? (length > kBlockStart ? std::min(length, SettingsBlock::End) - kBlockStart : 0)
+              : kBlockSize;
   FileResult result;
-  std::size_t got = 0;
-  if (!files.identify(file, now)) {
-    result = {FileResult::Step::Open, errno};
-  } else if (!now.sameFile(identity)) {
+  Moved got;
+  if (!asNamed && !opened.identity.sameFile(read_)) {
     result = {FileResult::Step::Replaced, 0};
-  } else if (!files.seek(file, kBlockStart) ||
-             !files.read(file, bytes.data() + kBlockStart, kBlockSize, got)) {
-    result = {FileResult::Step::Read, errno};
-  } else if (now.size < SettingsBlock::End || got != kBlockSize) {
-    // Too short already, or cut short since the length was asked.
+  } else if (!asNamed && opened.identity.size < SettingsBlock::End) {
     result = {FileResult::Step::Shrunk, 0};
+  } else if (const int error = files.lock(file)) {
+    result = {error == FileError::InUse ? FileResult::Step::InUse : FileResult::Step::Open, error};
+  } else if (size > 0 &&
+             (got = files.readAt(file, bytes.data() + kBlockStart, size, kBlockStart)).error != 0) {
+    result = {FileResult::Step::Read, got.error};
+  } else if (got.bytes != size) {
+    // Cut short since its length was asked, by a program that ignores locks.
+    result = {asNamed ? FileResult::Step::Read : FileResult::Step::Shrunk, 0};
   }
-  if (!result || !edit(*this)) {
+  if (!result || !decide(*this)) {
     files.close(file);
     return result;
   }
-  bool ok = files.seek(file, kBlockStart) &&
-            files.write(file, bytes.data() + kBlockStart, kBlockSize) && files.flush(file);
-  const int writeError = ok ? 0 : errno;
-  // No system call rules out another program cutting the file short or
-  // putting another in its place while the block is written; a write into a
-  // file cut short would even lengthen it. Look again, and say so rather
-  // than call the file set.
-  FileIdentity after;
-  const bool disturbed = ok && (!files.identify(file, after) || after.size != now.size ||
-                                !stillNamed(path, files, now));
-  if (!files.close(file) && ok) return {FileResult::Step::Write, errno};
-  if (!ok) return {FileResult::Step::Write, writeError};
-  if (disturbed) return {FileResult::Step::Disturbed, 0};
+  const Moved put = files.writeAt(file, bytes.data() + kBlockStart, size, kBlockStart);
+  const int closeError = files.close(file);
+  if (put.error != 0 || closeError != 0) {
+    return {FileResult::Step::Write, put.error != 0 ? put.error : closeError};
+  }
   return {};
+}
+
+FileResult SoundImage::writeWhole(FileHandle file, FileAccess& files) {
+  int error = files.lock(file);
+  if (error != 0) {
+    files.close(file);
+    return {error == FileError::InUse ? FileResult::Step::InUse : FileResult::Step::Open, error};
+  }
+  error = length > 0 ? files.writeAt(file, bytes.data(), length, 0).error : 0;
+  const int closeError = files.close(file);
+  if (error == 0) error = closeError;
+  return error == 0 ? FileResult{} : FileResult{FileResult::Step::Write, error};
 }

@@ -29,13 +29,6 @@ struct SettingsBlock {
 /// goes last: the switch table checks its size against the last one.
 enum class Switch { TimerA, TimerB, FadeoutDriverMode, GraphicECMode2203, LimitEndFlag };
 
-/// How a save ended.
-enum class SaveResult {
-  Saved,       // every byte reached the file
-  OpenFailed,  // the file could not be opened for writing; nothing was written
-  WriteFailed  // writing, flushing or closing failed; the file may hold part of the image
-};
-
 /// How a load or a block write ended; true when it succeeded.
 struct FileResult {
   enum class Step {
@@ -43,14 +36,14 @@ struct FileResult {
     Open,
     Read,
     Write,
+    InUse,     // another program held the file locked past the wait; nothing written
     Replaced,  // opened for writing, it is another file than the one read
-    Shrunk,    // opened for writing, it no longer holds the whole block
-    Disturbed  // written, but cut short or replaced by another program meanwhile
+    Shrunk     // opened for writing, it no longer holds the whole block
   };
   /// The step that failed, None when none did.
   Step failed = Step::None;
-  /// The system's reason (an errno value, or OpenResult::NotRegular) when an
-  /// open, a read or a write failed; 0 otherwise.
+  /// The system's reason (see FileError) when an open, a read, a write or a
+  /// close failed; 0 otherwise.
   int error = 0;
   explicit operator bool() const { return failed == Step::None; }
 };
@@ -82,40 +75,45 @@ struct SoundImage {
   void setLimitTime(std::int32_t n);
 
   /// Reads up to `limit` (at most Capacity) bytes of the file at `path`
-  /// (UTF-8), failing when the file cannot be opened or a read fails (the
-  /// image is then not to be used). A short file is no failure: `length` is
-  /// smaller.
+  /// (UTF-8), opened in `mode` (OpenMode::ReadRegular for the collection
+  /// options), and notes which file that was. Fails when the file cannot be
+  /// opened or a read fails (the image is then not to be used). A short
+  /// file is no failure: `length` is smaller.
   FileResult load(const char* path, FileAccess& files = FileAccess::disk(),
-                  std::size_t limit = Capacity);
-  /// Like load, for the collection options: only a regular file is read, and
-  /// nothing waits (Step::Open with OpenResult::NotRegular otherwise). Sets
-  /// `identity`, when given, to the file that was read.
-  FileResult loadRegular(const char* path, FileAccess& files, std::size_t limit,
-                         FileIdentity* identity = nullptr);
+                  std::size_t limit = Capacity, OpenMode mode = OpenMode::Read);
   /// Sets the SaveMark in the image: 0x55 at 0x38E, 0xAA at 0x38F.
   void stampSaveMark();
   /// True when the image holds the SaveMark.
   bool hasSaveMark() const;
-  /// Stamps the SaveMark and writes the settings made since the load into
-  /// the file at `path`. While the file is at least `length` bytes long only
-  /// the block's bytes within `length` are written, and only the settings
-  /// changed here and the mark: a bit or byte another program changed since
-  /// the load stays as it now is. A file that vanished is created, and one
-  /// that became shorter is written whole from the image (`length` bytes
-  /// from the start, never truncated).
-  SaveResult save(const char* path, FileAccess& files = FileAccess::disk());
-  /// Opens the file at `path` to write it in place, never creating or cutting
-  /// it, and makes sure it is the file `identity` names (Step::Replaced) and
-  /// still holds the whole block (Step::Shrunk). Then reads the block as the
-  /// file now holds it into the image, calls `edit`, and writes the block
-  /// back when `edit` returns true; no other byte is written. A file that
-  /// another program cut short or replaced while it was written is
-  /// Step::Disturbed.
-  FileResult updateBlock(const char* path, FileAccess& files, const FileIdentity& identity,
-                         const std::function<bool(SoundImage&)>& edit);
+  /// Command 8: stamps the SaveMark and writes the settings changed since
+  /// the load, through writeBlock in OpenMode::Update. Only the settings
+  /// changed here and the mark are written: a bit or byte another program
+  /// changed since the load stays as it now is.
+  FileResult save(const char* path, FileAccess& files = FileAccess::disk());
+  /// Writes the settings block in place: the one way a block reaches a file.
+  /// Opens the file at `path` in `mode`, takes its lock, reads the block as
+  /// the file holds it now into the image, calls `decide`, and writes the
+  /// block in one write when `decide` returns true; no other byte is
+  /// written, and the file is closed.
+  ///
+  /// OpenMode::UpdateRegular (the collection options): the file must be the
+  /// one the load read (Step::Replaced) and still hold the whole block
+  /// (Step::Shrunk); it is never created or lengthened.
+  ///
+  /// OpenMode::Update (the dialogue): whatever file the path names now. Only
+  /// the block's bytes within `length` are read and written. A file that
+  /// vanished is created, and one now shorter than `length` is written
+  /// whole from the image (`length` bytes from the start, never cut), with
+  /// no call to `decide`.
+  FileResult writeBlock(const char* path, FileAccess& files, OpenMode mode,
+                        const std::function<bool(SoundImage&)>& decide);
 
  private:
-  FileResult readFrom(const OpenResult& opened, FileAccess& files, std::size_t limit);
+  /// Writes the first `length` bytes of the image at the start of the
+  /// open file, locked first, and closes it.
+  FileResult writeWhole(FileHandle file, FileAccess& files);
+  /// The file the load read.
+  FileIdentity read_;
   /// The block as the load found it, so that a save writes only the changes.
   Block loaded_{};
 };

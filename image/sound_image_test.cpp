@@ -97,7 +97,7 @@ TEST_P(SaveWithoutChanges, OnlyStampsTheMarkWithinTheFile) {
   SoundImage image;
   ASSERT_TRUE(image.load(path.c_str()));
   EXPECT_EQ(image.length, size);
-  ASSERT_EQ(image.save(path.c_str()), SaveResult::Saved);
+  ASSERT_TRUE(image.save(path.c_str()));
   EXPECT_EQ(readFile(path), withSaveMark(original));
 }
 
@@ -123,7 +123,7 @@ TEST(SoundImage, ShortFileReadsAsOffAndZeroEvenAfterALongerLoad) {
   // Changes past the end are kept in memory but never reach the file.
   image.toggle(Switch::TimerA);
   image.setLimitTime(1234);
-  ASSERT_EQ(image.save(dir.path("short.dat").c_str()), SaveResult::Saved);
+  ASSERT_TRUE(image.save(dir.path("short.dat").c_str()));
   EXPECT_EQ(readFile(dir.path("short.dat")), Bytes(905, 0xFF));
 }
 
@@ -170,7 +170,7 @@ TEST_P(SaveKeeps, EveryByteItDidNotEdit) {
   image.toggle(Switch::TimerB);
   image.setLimitTime(120);
   const Bytes onDisk = c.between(path, original);
-  ASSERT_EQ(image.save(path.c_str()), SaveResult::Saved);
+  ASSERT_TRUE(image.save(path.c_str()));
   EXPECT_EQ(readFile(path), saved(onDisk, onDisk[0x389] ^ 0x02, 120, onDisk[0x38C]));
 }
 
@@ -201,8 +201,8 @@ TEST(SoundImage, SaveReportsWhyItFailed) {
   // Replaced by a folder between load and save: it cannot be opened.
   std::filesystem::remove(path);
   std::filesystem::create_directory(path);
-  EXPECT_EQ(image.save(path.c_str()), SaveResult::OpenFailed);
-  EXPECT_EQ(image.save(dir.path("no-such-folder/song.dat").c_str()), SaveResult::OpenFailed);
+  EXPECT_EQ(image.save(path.c_str()).failed, FileResult::Step::Open);
+  EXPECT_EQ(image.save(dir.path("no-such-folder/song.dat").c_str()).failed, FileResult::Step::Open);
 }
 
 // A device that takes no bytes: the write fails after a successful open.
@@ -212,7 +212,7 @@ TEST(SoundImage, SaveReportsAWriteThatFailsAfterTheOpen) {
   std::fclose(full);
   SoundImage zeros;
   ASSERT_TRUE(zeros.load("/dev/full"));
-  EXPECT_EQ(zeros.save("/dev/full"), SaveResult::WriteFailed);
+  EXPECT_EQ(zeros.save("/dev/full").failed, FileResult::Step::Write);
 }
 
 }  // namespace

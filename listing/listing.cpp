@@ -9,8 +9,8 @@
 
 namespace {
 
-constexpr std::string_view kFileHeading = "File";
-constexpr std::string_view kMarkHeading = "SaveMark";
+constexpr std::string_view kFileHeading = kFileName;
+constexpr std::string_view kMarkHeading = kSaveMarkName;
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 // The most one row may hold while it is read (a name is at most a few KiB).
 constexpr std::size_t kMaxRowBytes = std::size_t{1} << 20;
@@ -165,41 +165,6 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
 };
 
 }  // namespace
-
-std::string csvHeader() {
-  std::string line(kFileHeading);
-  for (const Setting& setting : kSettings) {
-    line += ',';
-    line += setting.name;
-  }
-  line += ',';
-  return line += kMarkHeading;
-}
-
-std::string csvRow(const SoundImage& image, std::string_view file) {
-  std::string line = csvField(file);
-  for (const Setting& setting : kSettings) {
-    const unsigned value = valueOf(image, setting);
-    line += ',';
-    if (setting.kind == SettingKind::LimitTime) {
-      line += std::to_string(value);
-    } else {
-      line += value != 0 ? "on" : "off";
-    }
-  }
-  line += image.hasSaveMark() ? ",yes" : ",no";
-  return line;
-}
-
-std::string csvField(std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-  std::string field = "\"";
-  for (const char c : text) {
-    if (c == '"') field += '"';
-    field += c;
-  }
-  return field += '"';
-}
 
 bool ListingReader::feed(std::string_view chunk) {
   if (!error_.empty()) return false;

@@ -15,17 +15,6 @@
 #include "image/settings.h"
 #include "image/sound_image.h"
 
-/// The CSV header: File, the six settings in table order, then SaveMark.
-std::string csvHeader();
-
-/// The image's CSV line under csvHeader(): the file name byte for byte,
-/// switches as on/off, LimitTime as a number, SaveMark as yes/no. No line end.
-std::string csvRow(const SoundImage& image, std::string_view file);
-
-/// `text` as one CSV field: as it is, or in double quotes (inner quotes
-/// doubled) when it holds a comma, a double quote, CR or LF.
-std::string csvField(std::string_view text);
-
 /// One file of a listing read back, and what to set in it.
 struct ListingRow {
   /// The name as the listing gives it.

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "listing/rows.h"
+
 namespace {
 
 struct Settings {
@@ -50,12 +52,14 @@ TEST(ListingCsv, FieldsAreQuotedOnlyWhenTheyMustBe) {
 
 TEST(ListingCsv, RowsFollowTheHeader) {
   EXPECT_EQ(
-      csvHeader(),
+      showHeading(ShowFormat::Csv),
       "File,TimerA,TimerB,LimitTime,FadeoutDriverMode,GraphicECMode2203,LimitEndFlag,SaveMark");
-  EXPECT_EQ(csvRow(*imageWith({true, false, 65535, true, false, true, true}), "a.dat"),
-            "a.dat,on,off,65535,on,off,on,yes");
-  EXPECT_EQ(csvRow(*imageWith({false, true, 0, false, true, false, false}), "x,y"),
-            "\"x,y\",off,on,0,off,on,off,no");
+  EXPECT_EQ(
+      showRow(ShowFormat::Csv, *imageWith({true, false, 65535, true, false, true, true}), "a.dat"),
+      "a.dat,on,off,65535,on,off,on,yes");
+  EXPECT_EQ(
+      showRow(ShowFormat::Csv, *imageWith({false, true, 0, false, true, false, false}), "x,y"),
+      "\"x,y\",off,on,0,off,on,off,no");
 }
 
 // The rows, a line each: the name, then each value or '-' for none; or
@@ -136,11 +140,11 @@ TEST(ListingReader, ReadsBackWhatCsvRowWrites) {
       {"dir/\xC3\xA9t\xC3\xA9.dat", {false, true, 256, true, false, false, true}},
   };
   for (const char* lineEnd : {"\n", "\r\n"}) {
-    std::string listing = csvHeader() + lineEnd;
+    std::string listing = showHeading(ShowFormat::Csv) + lineEnd;
     std::string expected;
     for (const auto& f : files) {
       const auto image = imageWith(f.settings);
-      listing += csvRow(*image, f.file) + lineEnd;
+      listing += showRow(ShowFormat::Csv, *image, f.file) + lineEnd;
       expected += f.file;
       for (const Setting& setting : kSettings) {
         expected += " " + std::to_string(valueOf(*image, setting));

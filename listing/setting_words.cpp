@@ -2,6 +2,8 @@
 
 namespace {
 
+using std::literals::string_view_literals::operator""sv;
+
 char lower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -24,10 +26,10 @@ const Setting* findSetting(std::string_view name) {
 }
 
 int switchValue(std::string_view word) {
-  for (const std::string_view on : {"on", "enable", "1"}) {
+  for (const std::string_view on : {switchWord(true), "enable"sv, "1"sv}) {
     if (sameIgnoringCase(word, on)) return 1;
   }
-  for (const std::string_view off : {"off", "disable", "0"}) {
+  for (const std::string_view off : {switchWord(false), "disable"sv, "0"sv}) {
     if (sameIgnoringCase(word, off)) return 0;
   }
   return -1;

@@ -6,6 +6,18 @@
 
 #include "image/settings.h"
 
+/// The column of a listing that names the file, and the one that shows the
+/// save mark; JSON keys start in lower case where they are no setting's name.
+inline constexpr std::string_view kFileName = "File";
+inline constexpr std::string_view kSaveMarkName = "SaveMark";
+inline constexpr std::string_view kFileKey = "file";
+inline constexpr std::string_view kSaveMarkKey = "saveMark";
+
+/// The word a switch's value is written as: "on" or "off".
+inline constexpr std::string_view switchWord(bool on) {
+  return on ? "on" : "off";
+}
+
 /// True when `a` and `b` are the same text, ASCII letters in either case.
 bool sameIgnoringCase(std::string_view a, std::string_view b);
 

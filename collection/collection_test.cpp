@@ -15,7 +15,9 @@
 #include <functional>
 #include <future>
 #include <map>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "test_support/child.h"
@@ -28,10 +30,11 @@ namespace {
 namespace fs = std::filesystem;
 
 // The real disk, counting how each path was opened. Paths holding
-// "read-only" cannot be opened for writing; paths holding "bad-disk" fail
-// their write after the open.
+// "read-only" cannot be opened for writing. It waits a fifth of a second
+// for another program's lock.
 class WatchedDisk : public FileAccess {
  public:
+  WatchedDisk() : FileAccess(std::chrono::milliseconds(200)) {}
   Opened open(const char* path, OpenMode mode) override {
     const std::string name(path);
     opened.push_back(name);
@@ -46,6 +49,11 @@ class WatchedDisk : public FileAccess {
     if (!failWrites) return FileAccess::writeAt(file, data, size, offset);
     return {0, ENOSPC};
   }
+  Moved readAt(FileHandle file, std::uint8_t* buffer, std::size_t size,
+               std::uint64_t offset) override {
+    if (!failReads) return FileAccess::readAt(file, buffer, size, offset);
+    return {0, EIO};
+  }
 
   std::map<std::string, int> writeOpens;
   std::vector<std::string> opened;  // every open, in order
@@ -53,6 +61,7 @@ class WatchedDisk : public FileAccess {
   // the read and the write.
   std::function<void(const std::string&)> beforeWriteOpen;
   bool failWrites = false;
+  bool failReads = false;
   std::string redirect;  // when set, every path opens this file instead
 };
 
@@ -61,11 +70,23 @@ struct Outcome {
   std::string out, errors;
 };
 
+// Standard output that takes nothing, for the reason given.
+class FailingOutput : public RecordingOutput {
+ public:
+  explicit FailingOutput(int error) : error_(error) {}
+  int write(const char* data, std::size_t size) override {
+    return error_ == 0 ? RecordingOutput::write(data, size) : error_;
+  }
+
+ private:
+  int error_;
+};
+
 Outcome runWith(const std::vector<std::string>& args, FileAccess& disk,
-                const std::string& stdinText = "") {
+                const std::string& stdinText = "", int outputError = 0) {
   std::vector<const char*> argv{"ym2608-settings"};
   for (const std::string& a : args) argv.push_back(a.c_str());
-  RecordingOutput out;
+  FailingOutput out(outputError);
   RecordingOutput errors;
   ScriptedInput input({{stdinText}});
   const int status =
@@ -268,6 +289,7 @@ TEST(Collection, EachFileSucceedsOrFailsOnItsOwn) {
       {"shrunk.dat", 4096, ": cut short since it was read; left as it is", shrinkFile, false},
       {"removed.dat", 912, ": cannot open for writing: No such file or directory", removeFile,
        false},
+      {"locked.dat", 912, ": in use by another program; left as it is", nullptr, false},
 #ifdef _WIN32
       {"com1.dat", 0, ": not a regular file", nullptr, false},
       {"AUX.dat", 0, ": not a regular file", nullptr, false},
@@ -284,12 +306,19 @@ TEST(Collection, EachFileSucceedsOrFailsOnItsOwn) {
   std::string errors;
   WatchedDisk disk;
   std::map<std::string, void (*)(const std::string&)> between;
+  std::vector<std::unique_ptr<HeldLock>> locks;
+  std::future<int> fifoWriter;
   for (const auto& f : files) {
     args.push_back(f.name[0] == '/' ? f.name : dir.path(f.name));
     if (f.size > 0) writeFile(args.back(), songBytes(f.size));
+    if (f.name == "locked.dat") locks.push_back(std::make_unique<HeldLock>(args.back()));
 #ifndef _WIN32
     if (f.fifo) {
       ASSERT_EQ(mkfifo(args.back().c_str(), 0600), 0);
+      // A program writing to the FIFO waits for a reader to come.
+      fifoWriter = std::async(std::launch::async, [path = args.back()] {
+        return open(path.c_str(), O_WRONLY | O_CLOEXEC);
+      });
     }
 #endif
     if (f.between != nullptr) between[args.back()] = f.between;
@@ -301,6 +330,8 @@ TEST(Collection, EachFileSucceedsOrFailsOnItsOwn) {
     between[path](path);
     if (fs::exists(fsPath(path))) afterwards[path] = readFile(path);
   };
+  // Let the FIFO's writer reach its wait before the run starts.
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
   // A FIFO that held the run would hold it for ever: give up after a while,
   // and let it go by opening the other end.
   auto run = std::async(std::launch::async, [&] { return runWith(args, disk); });
@@ -313,6 +344,13 @@ TEST(Collection, EachFileSucceedsOrFailsOnItsOwn) {
   const Outcome r = run.get();
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.errors, errors);
+#ifndef _WIN32
+  // The run never opened the FIFO, so its writer is still waiting: no
+  // reader came and went, to lose its data or kill it with SIGPIPE.
+  EXPECT_EQ(fifoWriter.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout);
+  close(open(dir.path("fifo.dat").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  close(fifoWriter.get());
+#endif
   for (std::size_t i = 0; i < std::size(files); ++i) {
     const auto& f = files[i];
     const std::string& path = args[i + 2];
@@ -335,6 +373,45 @@ TEST(Collection, EachFileSucceedsOrFailsOnItsOwn) {
             "ym2608-settings: " + dir.path("first.dat") +
                 ": write failed: No space left on device; the settings block may be "
                 "partly written\n");
+}
+
+// Runs that end before any sound file is opened: --help and --version, and
+// a listing that cannot be opened or read. Output that cannot be written is
+// status 1, with one line but for a reader that has gone.
+TEST(Collection, RunsThatOpenNoSoundFile) {
+  TempDir dir;
+  const std::string listing = dir.path("listing.csv");
+  writeFile(listing, Bytes{'F', 'i', 'l', 'e', '\n'});
+  const struct {
+    std::vector<std::string> args;
+    int outputError;
+    bool failReads;
+    int status;
+    std::string out, errors;  // the output's start, the whole of the errors
+  } cases[] = {
+      {{"--help"}, 0, false, 0, "usage: ym2608-settings FILE\n", ""},
+      {{"--show", "--version"}, 0, false, 0, "ym2608-settings " YM2608_VERSION "\n", ""},
+      {{"--help"}, ENOSPC, false, 1, "", "ym2608-settings: standard output: "},
+      {{"--version"}, EPIPE, false, 1, "", ""},
+      {{"--apply", dir.path("missing.csv")},
+       0,
+       false,
+       2,
+       "",
+       "ym2608-settings: " + dir.path("missing.csv") + ": "},
+      {{"--apply", listing}, 0, true, 2, "", "ym2608-settings: " + listing + ": "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + std::to_string(c.outputError));
+    WatchedDisk disk;
+    disk.failReads = c.failReads;
+    const Outcome r = runWith(c.args, disk, "", c.outputError);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.out.rfind(c.out, 0), 0u) << r.out;
+    EXPECT_EQ(r.errors.rfind(c.errors, 0), 0u) << r.errors;
+    EXPECT_EQ(std::count(r.errors.begin(), r.errors.end(), '\n'), c.errors.empty() ? 0 : 1);
+    EXPECT_TRUE(disk.writeOpens.empty());
+  }
 }
 
 TEST(Collection, ShowListsALineAFile) {

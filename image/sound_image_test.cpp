@@ -205,6 +205,77 @@ TEST(SoundImage, SaveReportsWhyItFailed) {
   EXPECT_EQ(image.save(dir.path("no-such-folder/song.dat").c_str()).failed, FileResult::Step::Open);
 }
 
+// The real disk with one step of the block writer going wrong, as a real
+// file cannot be made to on demand.
+class WriterFault : public FileAccess {
+ public:
+  enum class Step { CutUnderTheLock, SecondRead, Close };
+  WriterFault(Step step, std::string path) : step_(step), path_(std::move(path)) {}
+
+  int lock(FileHandle file) override {
+    // A program that ignores locks cuts the file short just then.
+    if (step_ == Step::CutUnderTheLock) std::filesystem::resize_file(fsPath(path_), 911);
+    return FileAccess::lock(file);
+  }
+  Moved readAt(FileHandle file, std::uint8_t* buffer, std::size_t size,
+               std::uint64_t offset) override {
+    if (step_ == Step::SecondRead && offset == 0x389) return {0, EIO};
+    return FileAccess::readAt(file, buffer, size, offset);
+  }
+  int close(FileHandle file) override {
+    const int error = FileAccess::close(file);
+    return step_ == Step::Close && wrote_ ? EIO : error;
+  }
+  Moved writeAt(FileHandle file, const std::uint8_t* data, std::size_t size,
+                std::uint64_t offset) override {
+    wrote_ = true;
+    return FileAccess::writeAt(file, data, size, offset);
+  }
+
+ private:
+  Step step_;
+  std::string path_;
+  bool wrote_ = false;
+};
+
+// The collection's block writer, failing at each step after the open: the
+// step is named, and the file is never lengthened nor written but for the
+// block.
+TEST(SoundImage, BlockWriterSaysWhichStepFailed) {
+  const struct {
+    WriterFault::Step step;
+    FileResult::Step failed;
+    bool written;
+  } cases[] = {
+      {WriterFault::Step::CutUnderTheLock, FileResult::Step::Shrunk, false},
+      {WriterFault::Step::SecondRead, FileResult::Step::Read, false},
+      {WriterFault::Step::Close, FileResult::Step::Write, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.step));
+    TempDir dir;
+    const std::string path = dir.path("song.dat");
+    const Bytes original = sampleBytes(2048);
+    writeFile(path, original);
+    WriterFault disk(c.step, path);
+    SoundImage image;
+    ASSERT_TRUE(image.load(path.c_str(), disk, SettingsBlock::End, OpenMode::ReadRegular));
+    const FileResult result =
+        image.writeBlock(path.c_str(), disk, OpenMode::UpdateRegular, [](SoundImage& now) {
+          now.setLimitTime(7);
+          return true;
+        });
+    EXPECT_EQ(result.failed, c.failed);
+    Bytes expected = original;
+    if (c.written) {
+      expected[0x38A] = 7;
+      expected[0x38B] = 0;
+    }
+    if (c.failed == FileResult::Step::Shrunk) expected.resize(911);
+    EXPECT_EQ(readFile(path), expected);
+  }
+}
+
 // A device that takes no bytes: the write fails after a successful open.
 TEST(SoundImage, SaveReportsAWriteThatFailsAfterTheOpen) {
   FILE* full = std::fopen("/dev/full", "r+b");

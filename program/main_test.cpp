@@ -258,6 +258,32 @@ TEST(Program, SetsThenListsACollection) {
   }
 }
 
+// Two runs at once over the same files, each setting another setting: the
+// lock on each file makes one wait for the other's write, so every file ends
+// with both settings and the mark.
+TEST(Program, TwoRunsAtOnceLoseNoUpdate) {
+  TempDir dir;
+  std::vector<std::string> timerB = {"--set", "TimerB=on", "--"};
+  std::vector<std::string> limitTime = {"--set", "LimitTime=5", "--"};
+  for (int i = 0; i < 1000; ++i) {
+    const std::string name = "f" + std::to_string(i) + ".dat";
+    std::filesystem::copy_file(DEMO_FILE, fsPath(dir.path(name)));
+    timerB.push_back(name);
+    limitTime.push_back(name);
+  }
+  Child first(EDITOR_BINARY, timerB, true, dir.path(""));
+  Child second(EDITOR_BINARY, limitTime, true, dir.path(""));
+  first.type("", true);
+  second.type("", true);
+  EXPECT_EQ(first.finish(), 0);
+  EXPECT_EQ(second.finish(), 0);
+  const Bytes demo = readFile(DEMO_FILE);
+  const Bytes both = saved(demo, demo[0x389] | 0x02, 5, demo[0x38C]);
+  for (std::size_t i = 3; i < timerB.size(); ++i) {
+    ASSERT_EQ(readFile(dir.path(timerB[i])), both) << timerB[i];
+  }
+}
+
 // Output that cannot be written ends the run before the next file is
 // opened: a reader that went away at once (by SIGPIPE on POSIX, status 1 on
 // Windows), a full disk or a closed descriptor with one line that names the

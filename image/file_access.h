@@ -29,7 +29,7 @@ enum class OpenMode {
   Read,       // reading only: a file, a pipe, a device
   Update,     // reading and writing in place, never creating or cutting the file
   CreateNew,  // writing a new file; fails when one exists by that name
-  // The collection options' opens. A name is looked at (stat) before it is
+  // Opens for nothing but a regular file. A name is looked at (stat) before it is
   // opened for reading, so a FIFO or a device is never opened at all: a
   // program blocked writing to a FIFO stays blocked and loses nothing.
   // After the open the file itself is checked again, in case another was

@@ -1,8 +1,6 @@
 #include "image/sound_image.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <iterator>
 
 #include "image/file_access.h"
@@ -161,11 +159,11 @@ FileResult SoundImage::writeBlock(const char* path, FileAccess& files, OpenMode 
   }
   const FileHandle file = opened.file;
   // Nothing of the file as loaded is left to keep when it was cut short:
-  // the dialogue writes it whole from the image.
+  // in OpenMode::Update it is written whole from the image.
   if (asNamed && opened.identity.size < length) return writeWhole(file, files);
 
-  // The block's bytes the file held at the load: all seven for a listing,
-  // and for the dialogue none at all when the file ends before the block.
+  // The block's bytes the file held at the load: all seven for a regular file,
+  // and in OpenMode::Update none at all when the file ends before the block.
   const std::size_t size =
       asNamed ? (length > kBlockStart ? std::min(length, SettingsBlock::End) - kBlockStart : 0)
               : kBlockSize;

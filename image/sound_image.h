@@ -75,8 +75,8 @@ struct SoundImage {
   void setLimitTime(std::int32_t n);
 
   /// Reads up to `limit` (at most Capacity) bytes of the file at `path`
-  /// (UTF-8), opened in `mode` (OpenMode::ReadRegular for the collection
-  /// options), and notes which file that was. Fails when the file cannot be
+  /// (UTF-8), opened in `mode` (Read, or ReadRegular for nothing but a
+  /// regular file), and notes which file that was. Fails when the file cannot be
   /// opened or a read fails (the image is then not to be used). A short
   /// file is no failure: `length` is smaller.
   FileResult load(const char* path, FileAccess& files = FileAccess::disk(),
@@ -85,8 +85,8 @@ struct SoundImage {
   void stampSaveMark();
   /// True when the image holds the SaveMark.
   bool hasSaveMark() const;
-  /// Command 8: stamps the SaveMark and writes the settings changed since
-  /// the load, through writeBlock in OpenMode::Update. Only the settings
+  /// Stamps the SaveMark and writes the settings changed since the load,
+  /// through writeBlock in OpenMode::Update. Only the settings
   /// changed here and the mark are written: a bit or byte another program
   /// changed since the load stays as it now is.
   FileResult save(const char* path, FileAccess& files = FileAccess::disk());
@@ -96,11 +96,12 @@ struct SoundImage {
   /// block in one write when `decide` returns true; no other byte is
   /// written, and the file is closed.
   ///
-  /// OpenMode::UpdateRegular (the collection options): the file must be the
-  /// one the load read (Step::Replaced) and still hold the whole block
+  /// OpenMode::UpdateRegular, after a load in ReadRegular: the file must be
+  /// the one the load read (Step::Replaced) and still hold the whole block
   /// (Step::Shrunk); it is never created or lengthened.
   ///
-  /// OpenMode::Update (the dialogue): whatever file the path names now. Only
+  /// OpenMode::Update: whatever file the path names now, as an editor that
+  /// was open for a while finds it. Only
   /// the block's bytes within `length` are read and written. A file that
   /// vanished is created, and one now shorter than `length` is written
   /// whole from the image (`length` bytes from the start, never cut), with

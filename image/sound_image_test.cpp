@@ -247,7 +247,9 @@ TEST(SoundImage, BlockWriterSaysWhichStepFailed) {
     FileResult::Step failed;
     bool written;
   } cases[] = {
+#ifndef _WIN32  // Windows' share mode keeps every other program from cutting it
       {WriterFault::Step::CutUnderTheLock, FileResult::Step::Shrunk, false},
+#endif
       {WriterFault::Step::SecondRead, FileResult::Step::Read, false},
       {WriterFault::Step::Close, FileResult::Step::Write, true},
   };

@@ -79,6 +79,28 @@ HANDLE handleOf(FileHandle file) {
   return reinterpret_cast<HANDLE>(file);
 }
 
+// Moves `size` bytes at `offset` in pieces a DWORD can count, each through
+// `piece(done, ask, at, moved)`, which moves up to `ask` bytes from `done` on
+// at the offset in `at` and returns 0 or the reason it failed. A piece that
+// moves nothing is the end of the file.
+template <typename Piece>
+Moved inPieces(std::size_t size, std::uint64_t offset, Piece piece) {
+  Moved moved;
+  while (moved.bytes < size) {
+    OVERLAPPED at{};
+    const std::uint64_t position = offset + moved.bytes;
+    at.Offset = static_cast<DWORD>(position);
+    at.OffsetHigh = static_cast<DWORD>(position >> 32);
+    const std::size_t left = size - moved.bytes;
+    const DWORD ask = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
+    DWORD done = 0;
+    moved.error = piece(moved.bytes, ask, at, done);
+    if (moved.error != 0 || done == 0) break;
+    moved.bytes += done;
+  }
+  return moved;
+}
+
 }  // namespace
 
 Opened FileAccess::open(const char* path, OpenMode mode) {
@@ -139,50 +161,22 @@ Opened FileAccess::open(const char* path, OpenMode mode) {
 
 Moved FileAccess::readAt(FileHandle file, std::uint8_t* buffer, std::size_t size,
                          std::uint64_t offset) {
-  Moved moved;
-  while (moved.bytes < size) {
-    OVERLAPPED at{};
-    const std::uint64_t position = offset + moved.bytes;
-    at.Offset = static_cast<DWORD>(position);
-    at.OffsetHigh = static_cast<DWORD>(position >> 32);
-    const std::size_t left = size - moved.bytes;
-    const DWORD ask = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
-    DWORD got = 0;
-    // A pipe takes no offset: it reads from where it stands.
-    if (!ReadFile(handleOf(file), buffer + moved.bytes, ask, &got, &at)) {
-      const DWORD error = GetLastError();
-      // The end of a file, or of a pipe whose writer closed it.
-      if (error != ERROR_HANDLE_EOF && error != ERROR_BROKEN_PIPE) moved.error = errnoOf(error);
-      break;
-    }
-    if (got == 0) break;
-    moved.bytes += got;
-  }
-  return moved;
+  // A pipe takes no offset: it reads from where it stands.
+  return inPieces(size, offset, [&](std::size_t done, DWORD ask, OVERLAPPED& at, DWORD& got) {
+    if (ReadFile(handleOf(file), buffer + done, ask, &got, &at)) return 0;
+    got = 0;
+    // The end of a file, or of a pipe whose writer closed it.
+    const DWORD error = GetLastError();
+    return error == ERROR_HANDLE_EOF || error == ERROR_BROKEN_PIPE ? 0 : errnoOf(error);
+  });
 }
 
 Moved FileAccess::writeAt(FileHandle file, const std::uint8_t* data, std::size_t size,
                           std::uint64_t offset) {
-  Moved moved;
-  while (moved.bytes < size) {
-    OVERLAPPED at{};
-    const std::uint64_t position = offset + moved.bytes;
-    at.Offset = static_cast<DWORD>(position);
-    at.OffsetHigh = static_cast<DWORD>(position >> 32);
-    const std::size_t left = size - moved.bytes;
-    const DWORD ask = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
-    DWORD put = 0;
-    if (!WriteFile(handleOf(file), data + moved.bytes, ask, &put, &at)) {
-      moved.error = lastError();
-      break;
-    }
-    if (put == 0) {
-      moved.error = EIO;
-      break;
-    }
-    moved.bytes += put;
-  }
-  return moved;
+  return inPieces(size, offset, [&](std::size_t done, DWORD ask, OVERLAPPED& at, DWORD& put) {
+    if (!WriteFile(handleOf(file), data + done, ask, &put, &at)) return lastError();
+    return put == 0 ? EIO : 0;
+  });
 }
 
 int FileAccess::lock(FileHandle /*file*/) {

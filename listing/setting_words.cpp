@@ -2,7 +2,9 @@
 
 namespace {
 
-using std::literals::string_view_literals::operator""sv;
+// The words a switch takes, the ones it is written as first.
+constexpr std::string_view kOnWords[] = {switchWord(true), "enable", "1"};
+constexpr std::string_view kOffWords[] = {switchWord(false), "disable", "0"};
 
 char lower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -26,10 +28,10 @@ const Setting* findSetting(std::string_view name) {
 }
 
 int switchValue(std::string_view word) {
-  for (const std::string_view on : {switchWord(true), "enable"sv, "1"sv}) {
+  for (const std::string_view on : kOnWords) {
     if (sameIgnoringCase(word, on)) return 1;
   }
-  for (const std::string_view off : {switchWord(false), "disable"sv, "0"sv}) {
+  for (const std::string_view off : kOffWords) {
     if (sameIgnoringCase(word, off)) return 0;
   }
   return -1;

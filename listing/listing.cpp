@@ -207,8 +207,8 @@ bool ListingReader::feed(std::string_view chunk) {
   // stops `--apply /dev/zero` before it fills the memory.
   const std::size_t nul = chunk.find('\0');
   if (nul != std::string_view::npos) {
-    rowLine_ = line_ + static_cast<std::size_t>(
-                           std::count(chunk.begin(), chunk.begin() + static_cast<long>(nul), '\n'));
+    if (!feed(chunk.substr(0, nul))) return false;
+    rowLine_ = line_;
     return fail("the listing holds a NUL byte");
   }
   // The form shows only after a BOM, which may come split over chunks.
@@ -242,26 +242,23 @@ bool ListingReader::finish() {
   // file: it sets none.
   if (!inRow_) return true;
   if (cell_ == Cell::Quoted) return fail("a quoted cell is not closed");
-  // A CR at the very end is a line end that lost its LF.
-  crPending_ = false;
   return endCsvRecord();
 }
 
 bool ListingReader::feedCsv(std::string_view chunk) {
   std::size_t at = 0;
   while (at < chunk.size()) {
-    // Text that ends no cell goes in a run at a time; an LF in quotes still
-    // goes alone, to count the line.
-    if (!crPending_ && (cell_ == Cell::Plain || cell_ == Cell::Quoted)) {
-      const bool quoted = cell_ == Cell::Quoted;
-      std::size_t end = at;
-      for (; end < chunk.size(); ++end) {
-        const char c = chunk[end];
-        if (c == '\n' || (quoted ? c == '"' : c == ',' || c == '\r')) break;
+    // Text that ends no cell goes in a run at a time; a line end in quotes
+    // still goes alone, to count the line.
+    if (cell_ == Cell::Plain || cell_ == Cell::Quoted) {
+      const std::size_t end = std::min(
+          chunk.find_first_of(cell_ == Cell::Quoted ? "\"\r\n" : ",\r\n", at), chunk.size());
+      if (end > at) {
+        cells_.back().append(chunk.substr(at, end - at));
+        afterCr_ = false;
+        at = end;
+        if (at == chunk.size()) break;
       }
-      cells_.back().append(chunk.substr(at, end - at));
-      at = end;
-      if (at == chunk.size()) break;
     }
     if (!takeCsv(chunk[at++])) return false;
   }
@@ -269,19 +266,19 @@ bool ListingReader::feedCsv(std::string_view chunk) {
 }
 
 bool ListingReader::takeCsv(char c) {
+  // Outside quotes a CR or an LF ends the row; the LF of a CR LF then ends
+  // nothing more.
+  const bool lineEnd = (c == '\r' || c == '\n') && cell_ != Cell::Quoted;
+  if (lineEnd && c == '\n' && afterCr_) {
+    afterCr_ = false;
+    return true;
+  }
   if (!inRow_) {
     inRow_ = true;
     rowLine_ = line_;
   }
-  if (c == '\n') ++line_;
-  if (crPending_) {
-    crPending_ = false;
-    if (c == '\n') return endCsvRecord();
-    // A CR alone ends no line: it belongs to the cell.
-    if (cell_ == Cell::AfterQuote) return fail("a quoted cell has text after its closing quote");
-    cells_.back() += '\r';
-    cell_ = Cell::Plain;
-  }
+  countLine(c);
+  if (lineEnd) return endCsvRecord();
   std::string& cell = cells_.back();
   if (cell_ == Cell::Quoted) {
     if (c == '"') {
@@ -297,10 +294,6 @@ bool ListingReader::takeCsv(char c) {
     earlierCells_ += sizeof(std::string) + cell.size();
     cells_.emplace_back();
     cell_ = Cell::Start;
-  } else if (c == '\r') {
-    crPending_ = true;
-  } else if (c == '\n') {
-    return endCsvRecord();
   } else if (cell_ == Cell::AfterQuote) {
     return fail("a quoted cell has text after its closing quote");
   } else {
@@ -360,20 +353,25 @@ bool ListingReader::readCsvRow() {
 }
 
 bool ListingReader::feedJson(std::string_view chunk) {
-  for (std::size_t end = chunk.find('\n'); end != std::string_view::npos; end = chunk.find('\n')) {
+  while (!chunk.empty()) {
+    // The LF of a CR LF: the CR ended the line.
+    if (afterCr_ && chunk[0] == '\n') chunk.remove_prefix(1);
+    afterCr_ = false;
+    const std::size_t end = std::min(chunk.find_first_of("\r\n"), chunk.size());
     jsonLine_.append(chunk.substr(0, end));
+    if (end == chunk.size()) break;
+    afterCr_ = chunk[end] == '\r';
     chunk.remove_prefix(end + 1);
     if (!readJsonLine()) return false;
     jsonLine_.clear();
     ++line_;
   }
-  jsonLine_.append(chunk);
   return true;
 }
 
 bool ListingReader::readJsonLine() {
   rowLine_ = line_;
-  if (jsonLine_.find_first_not_of(" \t\r") == std::string::npos) return true;
+  if (jsonLine_.find_first_not_of(" \t") == std::string::npos) return true;
   JsonRow json;
   if (!nlohmann::json::sax_parse(jsonLine_, &json)) return fail(std::move(json.problem));
   return addRow(std::move(json.row));
@@ -402,6 +400,11 @@ std::size_t ListingReader::NameHash::operator()(std::size_t row) const {
 
 bool ListingReader::SameName::operator()(std::size_t a, std::size_t b) const {
   return (*rows)[a].file == (*rows)[b].file;
+}
+
+void ListingReader::countLine(char c) {
+  if (c == '\r' || (c == '\n' && !afterCr_)) ++line_;
+  afterCr_ = c == '\r';
 }
 
 bool ListingReader::fail(std::string message) {

@@ -37,7 +37,8 @@ struct ListingRow {
 
 /// Reads a listing in the form --show --csv or --show --json writes, fed in
 /// chunks of any size, keeping only the rows and the row being read. A `{`
-/// first (after a UTF-8 BOM) makes it JSON Lines, anything else CSV.
+/// first (after a UTF-8 BOM) makes it JSON Lines, anything else CSV. Lines
+/// end in LF, CR LF or a CR alone (old Mac files), each counted as one.
 ///
 /// A CSV listing has a header naming a File column and any of the settings,
 /// in any order and letter case; empty cells and absent columns leave a
@@ -78,6 +79,8 @@ class ListingReader {
   // Where the CSV reader is within a cell.
   enum class Cell { Start, Plain, Quoted, AfterQuote };
 
+  // Counts the line ends: LF, CR LF or CR alone, as text editors show them.
+  void countLine(char c);
   bool feedCsv(std::string_view chunk);
   bool takeCsv(char c);
   bool endCsvRecord();
@@ -92,10 +95,10 @@ class ListingReader {
   std::size_t bomBytes_ = 0;  // how much of a UTF-8 BOM the listing began with
   std::size_t line_ = 1;      // the line of the next byte
   std::size_t rowLine_ = 1;   // the line the row being read starts on
+  bool afterCr_ = false;      // the last byte was a CR, so an LF is its line end's end
 
   Cell cell_ = Cell::Start;
   bool inRow_ = false;
-  bool crPending_ = false;  // a CR that is a line end if an LF follows
   std::vector<std::string> cells_ = std::vector<std::string>(1);
   std::size_t earlierCells_ = 0;  // what the row's cells before the last hold
   // Per column: a setting's index in kSettings, or kFileColumn, kMarkColumn.

@@ -110,8 +110,10 @@ TEST(ListingReader, ReadsCsv) {
       // Quoted cells: commas, doubled quotes, LF and CR LF kept in the name.
       {"File,TimerA\n\"a,b\",1\n\"say \"\"hi\"\"\",0\n\"two\nlines\",\"\"\n\"cr\r\nlf\",\"on\"\n",
        "a,b 1 - - - - -\nsay \"hi\" 0 - - - - -\ntwo\nlines - - - - - -\ncr\r\nlf 1 - - - - -\n"},
-      // A quote inside an unquoted cell, and a CR that ends no line.
-      {"File\na\"b\nc\rd\n", "a\"b - - - - - -\nc\rd - - - - - -\n"},
+      // A quote inside an unquoted cell; a CR alone ends a line, as old Mac
+      // programs end them, but is kept in quotes.
+      {"File\na\"b\nc\rd\n", "a\"b - - - - - -\nc - - - - - -\nd - - - - - -\n"},
+      {"File,LimitTime\r\"c\rd\",7\r\rb,8", "c\rd - - 7 - - -\nb - - 8 - - -\n"},
       {"\xEF\xBB\xBF"
        "File,LimitTime\r\na.dat,7\r\nb.dat,8\r",
        "a.dat - - 7 - - -\nb.dat - - 8 - - -\n"},
@@ -173,6 +175,7 @@ TEST(ListingReader, RefusesBadCsv) {
       {"File,TimerA\n\"x\ny\",on\n\"z\r\n\",\"o\nn\"\n",
        "4: TimerA cannot be 'o?n': use on or off"},
       {"File\n\"a\r\nb\"\n\"a\r\nb\"\n", "4: 'a??b' is listed twice"},
+      {"File\ra\r\n\rb\ra\n", "5: 'a' is listed twice"},
       // What is no listing at all ends the reading before it fills the memory.
       {std::string("File\na\n") + std::string(2, '\0'), "3: the listing holds a NUL byte"},
       {"File\n" + std::string((std::size_t{1} << 20) + 1, 'a'), "2: a row is longer than 1 MiB"},
@@ -207,6 +210,7 @@ TEST(ListingReader, ReadsJsonLines) {
        "\r\n \t\r\n\n"
        R"( {"file":"x"} )",
        "\xC3\xA9t\xC3\xA9, \"q\"\n.dat - - - - - -\nx - - - - - -\n"},
+      {"{\"file\":\"a\"}\r{\"file\":\"b\"}\r", "a - - - - - -\nb - - - - - -\n"},
   };
   for (const ListingCase& c : cases) EXPECT_EQ(read(c.listing), c.read) << c.listing;
 }
@@ -243,6 +247,7 @@ TEST(ListingReader, RefusesBadJsonLines) {
       {R"({"file":7})", "1: the row names no file"},
       {R"({"file":["a"]})", "1: the row names no file"},
       {"{\"file\":\"a\"}\r\n{\"file\":\"A\"}\r\n{\"file\":\"a\"}\r\n", "3: 'a' is listed twice"},
+      {"{\"file\":\"a\"}\r\r\n{\"file\":\"a\"}", "3: 'a' is listed twice"},
   };
   for (const ListingCase& c : cases) EXPECT_EQ(read(c.listing), c.read) << c.listing;
 }

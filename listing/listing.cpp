@@ -12,8 +12,10 @@ namespace {
 constexpr std::string_view kFileHeading = "File";
 constexpr std::string_view kMarkHeading = "SaveMark";
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
-// The most one row may hold while it is read (a name is at most a few KiB).
+// The most one row may hold, its line end not counted (a name is at most a
+// few KiB).
 constexpr std::size_t kMaxRowBytes = std::size_t{1} << 20;
+constexpr std::string_view kRowTooLong = "a row is longer than 1 MiB";
 // The most the rows of a listing may hold, since all are read before any
 // file is set: far past any collection (100,000 files take about 12 MiB),
 // short of what an endless stream of rows would take.
@@ -35,6 +37,10 @@ std::string shown(std::string_view text) {
 constexpr std::size_t kFileColumn = kSettingCount;
 constexpr std::size_t kMarkColumn = kSettingCount + 1;
 constexpr std::size_t kNoColumn = kSettingCount + 2;
+// A CSV row's cells past this many are counted, not kept: no header names
+// more columns than there are, so a row with more is refused on its count or
+// on a cell kept before them.
+constexpr std::size_t kKeptCells = kNoColumn + 1;
 
 // The column `name` heads, in any letter case; kNoColumn when none.
 std::size_t columnNamed(std::string_view name) {
@@ -223,12 +229,7 @@ bool ListingReader::feed(std::string_view chunk) {
     // The start of a BOM that is none is the header's first bytes.
     if (!wholeBom && !feed(kBom.substr(0, bomBytes_))) return false;
   }
-  if (!(form_ == Form::Json ? feedJson(chunk) : feedCsv(chunk))) return false;
-  // A row is a name and a few values; one that never ends is no listing, and
-  // holding it whole would take all the memory there is.
-  const std::size_t held = jsonLine_.size() + earlierCells_ + cells_.back().size();
-  if (held > kMaxRowBytes) return fail("a row is longer than 1 MiB");
-  return true;
+  return form_ == Form::Json ? feedJson(chunk) : feedCsv(chunk);
 }
 
 bool ListingReader::finish() {
@@ -254,7 +255,7 @@ bool ListingReader::feedCsv(std::string_view chunk) {
       const std::size_t end = std::min(
           chunk.find_first_of(cell_ == Cell::Quoted ? "\"\r\n" : ",\r\n", at), chunk.size());
       if (end > at) {
-        cells_.back().append(chunk.substr(at, end - at));
+        if (!keep(chunk.substr(at, end - at))) return false;
         afterCr_ = false;
         at = end;
         if (at == chunk.size()) break;
@@ -279,37 +280,46 @@ bool ListingReader::takeCsv(char c) {
   }
   countLine(c);
   if (lineEnd) return endCsvRecord();
-  std::string& cell = cells_.back();
   if (cell_ == Cell::Quoted) {
-    if (c == '"') {
-      cell_ = Cell::AfterQuote;
-    } else {
-      cell += c;
-    }
+    if (c != '"') return keep({&c, 1});
+    cell_ = Cell::AfterQuote;
   } else if (c == '"' && cell_ != Cell::Plain) {
     // An opening quote, or the second of two inside quotes, which stand for one.
-    if (cell_ == Cell::AfterQuote) cell += c;
+    const bool doubled = cell_ == Cell::AfterQuote;
     cell_ = Cell::Quoted;
+    if (doubled) return keep({&c, 1});
   } else if (c == ',') {
-    earlierCells_ += sizeof(std::string) + cell.size();
-    cells_.emplace_back();
+    if (++cellCount_ <= kKeptCells) cells_.emplace_back();
     cell_ = Cell::Start;
   } else if (cell_ == Cell::AfterQuote) {
     return fail("a quoted cell has text after its closing quote");
   } else {
-    cell += c;
     cell_ = Cell::Plain;
+    return keep({&c, 1});
   }
-  return true;
+  return countRowBytes(1);
+}
+
+bool ListingReader::countRowBytes(std::size_t n) {
+  // A row is a name and a few values; one that never ends is no listing, and
+  // holding it whole would take all the memory there is.
+  rowBytes_ += n;
+  return rowBytes_ <= kMaxRowBytes || fail(std::string(kRowTooLong));
+}
+
+bool ListingReader::keep(std::string_view text) {
+  blankRow_ = false;
+  if (cellCount_ == cells_.size()) cells_.back().append(text);
+  return countRowBytes(text.size());
 }
 
 bool ListingReader::endCsvRecord() {
-  const bool blank = std::all_of(cells_.begin(), cells_.end(),
-                                 [](const std::string& cell) { return cell.empty(); });
   bool usable = true;
-  if (!blank) usable = columns_.empty() ? readHeader() : readCsvRow();
+  if (!blankRow_) usable = columns_.empty() ? readHeader() : readCsvRow();
   cells_.assign(1, std::string());
-  earlierCells_ = 0;
+  cellCount_ = 1;
+  blankRow_ = true;
+  rowBytes_ = 0;
   cell_ = Cell::Start;
   inRow_ = false;
   return usable;
@@ -331,8 +341,8 @@ bool ListingReader::readHeader() {
 }
 
 bool ListingReader::readCsvRow() {
-  if (cells_.size() != columns_.size()) {
-    return fail("the row has " + cellCount(cells_.size()) + ", the header " +
+  if (cellCount_ != columns_.size()) {
+    return fail("the row has " + cellCount(cellCount_) + ", the header " +
                 cellCount(columns_.size()));
   }
   ListingRow row;
@@ -358,6 +368,10 @@ bool ListingReader::feedJson(std::string_view chunk) {
     if (afterCr_ && chunk[0] == '\n') chunk.remove_prefix(1);
     afterCr_ = false;
     const std::size_t end = std::min(chunk.find_first_of("\r\n"), chunk.size());
+    if (jsonLine_.size() + end > kMaxRowBytes) {
+      rowLine_ = line_;
+      return fail(std::string(kRowTooLong));
+    }
     jsonLine_.append(chunk.substr(0, end));
     if (end == chunk.size()) break;
     afterCr_ = chunk[end] == '\r';

@@ -83,6 +83,10 @@ class ListingReader {
   void countLine(char c);
   bool feedCsv(std::string_view chunk);
   bool takeCsv(char c);
+  // Adds the row's next bytes to its length; false past the most a row holds.
+  bool countRowBytes(std::size_t n);
+  // Adds text to the cell being read, when it is one of those kept.
+  bool keep(std::string_view text);
   bool endCsvRecord();
   bool readHeader();
   bool readCsvRow();
@@ -99,8 +103,10 @@ class ListingReader {
 
   Cell cell_ = Cell::Start;
   bool inRow_ = false;
-  std::vector<std::string> cells_ = std::vector<std::string>(1);
-  std::size_t earlierCells_ = 0;  // what the row's cells before the last hold
+  std::vector<std::string> cells_ = std::vector<std::string>(1);  // the first cells
+  std::size_t cellCount_ = 1;                                     // all the row's cells
+  bool blankRow_ = true;      // no cell of the row holds anything yet
+  std::size_t rowBytes_ = 0;  // the row's bytes so far, its line end not counted
   // Per column: a setting's index in kSettings, or kFileColumn, kMarkColumn.
   std::vector<std::size_t> columns_;
 

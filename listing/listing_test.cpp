@@ -88,6 +88,9 @@ std::string read(std::string_view listing) {
   return whole;
 }
 
+// The most a row may hold, its line end not counted.
+constexpr std::size_t kMiB = std::size_t{1} << 20;
+
 struct ListingCase {
   std::string listing;
   std::string read;
@@ -119,6 +122,10 @@ TEST(ListingReader, ReadsCsv) {
        "a.dat - - 7 - - -\nb.dat - - 8 - - -\n"},
       // Blank lines and rows of empty cells, as spreadsheets leave them.
       {"\r\nFile,TimerA\n\na.dat,on\n,\n\r\n\n", "a.dat 1 - - - - -\n"},
+      // A row of 1 MiB, with or without its line end.
+      {"File,TimerA\r\n" + std::string(kMiB - 3, 'n') + ",on\r\n",
+       std::string(kMiB - 3, 'n') + " 1 - - - - -\n"},
+      {"File\n" + std::string(kMiB, 'n'), std::string(kMiB, 'n') + " - - - - - -\n"},
   };
   for (const ListingCase& c : cases) EXPECT_EQ(read(c.listing), c.read) << c.listing;
 }
@@ -179,7 +186,10 @@ TEST(ListingReader, RefusesBadCsv) {
       // What is no listing at all ends the reading before it fills the memory.
       {std::string("File\na\n") + std::string(2, '\0'), "3: the listing holds a NUL byte"},
       {"File\n" + std::string((std::size_t{1} << 20) + 1, 'a'), "2: a row is longer than 1 MiB"},
-      {"File\n" + std::string(std::size_t{1} << 16, ','), "2: a row is longer than 1 MiB"},
+      {"File\n" + std::string(kMiB + 1, 'a') + "\r\n", "2: a row is longer than 1 MiB"},
+      {"File\n" + std::string(kMiB + 1, ','), "2: a row is longer than 1 MiB"},
+      {"File\nx" + std::string(kMiB - 1, ',') + "\n",
+       "2: the row has 1048576 cells, the header 1 cell"},
   };
   for (const ListingCase& c : cases) EXPECT_EQ(read(c.listing), c.read) << c.listing;
 }
@@ -211,6 +221,8 @@ TEST(ListingReader, ReadsJsonLines) {
        R"( {"file":"x"} )",
        "\xC3\xA9t\xC3\xA9, \"q\"\n.dat - - - - - -\nx - - - - - -\n"},
       {"{\"file\":\"a\"}\r{\"file\":\"b\"}\r", "a - - - - - -\nb - - - - - -\n"},
+      {"{\"file\":\"" + std::string(kMiB - 11, 'j') + "\"}\r\n",
+       std::string(kMiB - 11, 'j') + " - - - - - -\n"},
   };
   for (const ListingCase& c : cases) EXPECT_EQ(read(c.listing), c.read) << c.listing;
 }
@@ -248,6 +260,8 @@ TEST(ListingReader, RefusesBadJsonLines) {
       {R"({"file":["a"]})", "1: the row names no file"},
       {"{\"file\":\"a\"}\r\n{\"file\":\"A\"}\r\n{\"file\":\"a\"}\r\n", "3: 'a' is listed twice"},
       {"{\"file\":\"a\"}\r\r\n{\"file\":\"a\"}", "3: 'a' is listed twice"},
+      {"{\"file\":\"a\"}\n{\"file\":\"" + std::string(kMiB - 10, 'j') + "\"}",
+       "2: a row is longer than 1 MiB"},
   };
   for (const ListingCase& c : cases) EXPECT_EQ(read(c.listing), c.read) << c.listing;
 }

@@ -12,6 +12,10 @@ namespace {
 constexpr std::string_view kFileHeading = "File";
 constexpr std::string_view kMarkHeading = "SaveMark";
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
+// The BOMs of UTF-16, little- and big-endian, as Notepad's "Unicode" and
+// Excel's "Unicode Text" start their files.
+constexpr std::string_view kUtf16Boms[] = {"\xFF\xFE", "\xFE\xFF"};
+constexpr std::string_view kWhiteSpace = " \t\r\n";
 // The most one row may hold, its line end not counted (a name is at most a
 // few KiB).
 constexpr std::size_t kMaxRowBytes = std::size_t{1} << 20;
@@ -217,33 +221,58 @@ bool ListingReader::feed(std::string_view chunk) {
     rowLine_ = line_;
     return fail("the listing holds a NUL byte");
   }
-  // The form shows only after a BOM, which may come split over chunks.
-  while (form_ == Form::Unknown && !chunk.empty()) {
-    if (bomBytes_ < kBom.size() && chunk[0] == kBom[bomBytes_]) {
-      ++bomBytes_;
-      chunk.remove_prefix(1);
-      continue;
-    }
-    const bool wholeBom = bomBytes_ == 0 || bomBytes_ == kBom.size();
-    form_ = wholeBom && chunk[0] == '{' ? Form::Json : Form::Csv;
-    // The start of a BOM that is none is the header's first bytes.
-    if (!wholeBom && !feed(kBom.substr(0, bomBytes_))) return false;
+  // The BOM may come split over chunks.
+  while (!bomRead_ && !chunk.empty()) {
+    start_ += chunk[0];
+    chunk.remove_prefix(1);
+    if (!readBom(false)) return false;
   }
-  return form_ == Form::Json ? feedJson(chunk) : feedCsv(chunk);
+  return takeText(chunk);
 }
 
 bool ListingReader::finish() {
   if (!error_.empty()) return false;
-  if (form_ == Form::Unknown) {
-    form_ = Form::Csv;
-    if (bomBytes_ < kBom.size() && !feed(kBom.substr(0, bomBytes_))) return false;
-  }
+  if (!bomRead_ && !readBom(true)) return false;
+  // A listing of white space alone is the snapshot of no file: it sets none.
+  if (form_ == Form::Unknown) return true;
   if (form_ == Form::Json) return jsonLine_.empty() || readJsonLine();
-  // A listing of blank lines alone, with no header, is the snapshot of no
-  // file: it sets none.
   if (!inRow_) return true;
   if (cell_ == Cell::Quoted) return fail("a quoted cell is not closed");
   return endCsvRecord();
+}
+
+bool ListingReader::readBom(bool atEnd) {
+  if (start_ == kBom) {
+    bomRead_ = true;
+    start_.clear();
+    return true;
+  }
+  bool partial = false;
+  for (const std::string_view bom : kUtf16Boms) {
+    if (start_ == bom) return fail("the listing is UTF-16: save it as UTF-8");
+    partial = partial || bom.substr(0, start_.size()) == start_;
+  }
+  partial = partial || kBom.substr(0, start_.size()) == start_;
+  if (partial && !atEnd) return true;
+  // Bytes that start a BOM but make none are the listing's first bytes.
+  bomRead_ = true;
+  const std::string text = std::move(start_);
+  start_.clear();
+  return takeText(text);
+}
+
+bool ListingReader::takeText(std::string_view text) {
+  if (form_ == Form::Unknown) {
+    // White space before the first character is passed over in either form:
+    // JSON skips it, and no CSV header starts with it.
+    const std::size_t first = std::min(text.find_first_not_of(kWhiteSpace), text.size());
+    for (const char c : text.substr(0, first)) countLine(c);
+    if (first == text.size()) return true;
+    text.remove_prefix(first);
+    form_ = text[0] == '{' ? Form::Json : Form::Csv;
+    rowLine_ = line_;
+  }
+  return form_ == Form::Json ? feedJson(text) : feedCsv(text);
 }
 
 bool ListingReader::feedCsv(std::string_view chunk) {

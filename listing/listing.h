@@ -36,9 +36,11 @@ struct ListingRow {
 };
 
 /// Reads a listing in the form --show --csv or --show --json writes, fed in
-/// chunks of any size, keeping only the rows and the row being read. A `{`
-/// first (after a UTF-8 BOM) makes it JSON Lines, anything else CSV. Lines
-/// end in LF, CR LF or a CR alone (old Mac files), each counted as one.
+/// chunks of any size, keeping only the rows and the row being read. Its
+/// first character that is no white space (after a UTF-8 BOM) tells the
+/// form: `{` makes it JSON Lines, anything else CSV. A listing in UTF-16 is
+/// refused: it must be UTF-8. Lines end in LF, CR LF or a CR alone (old Mac
+/// files), each counted as one.
 ///
 /// A CSV listing has a header naming a File column and any of the settings,
 /// in any order and letter case; empty cells and absent columns leave a
@@ -79,6 +81,13 @@ class ListingReader {
   // Where the CSV reader is within a cell.
   enum class Cell { Start, Plain, Quoted, AfterQuote };
 
+  // Looks at the bytes in start_ for a BOM, passing a UTF-8 one over and
+  // refusing one of UTF-16; bytes that are no BOM go on as text once they
+  // cannot become one, or at the end.
+  bool readBom(bool atEnd);
+  // Takes the text after the BOM, deciding the form on its first character
+  // that is no white space.
+  bool takeText(std::string_view text);
   // Counts the line ends: LF, CR LF or CR alone, as text editors show them.
   void countLine(char c);
   bool feedCsv(std::string_view chunk);
@@ -96,10 +105,11 @@ class ListingReader {
   bool fail(std::string message);
 
   Form form_ = Form::Unknown;
-  std::size_t bomBytes_ = 0;  // how much of a UTF-8 BOM the listing began with
-  std::size_t line_ = 1;      // the line of the next byte
-  std::size_t rowLine_ = 1;   // the line the row being read starts on
-  bool afterCr_ = false;      // the last byte was a CR, so an LF is its line end's end
+  bool bomRead_ = false;     // the listing's first bytes were looked at for a BOM
+  std::string start_;        // the first bytes, while they may be a BOM
+  std::size_t line_ = 1;     // the line of the next byte
+  std::size_t rowLine_ = 1;  // the line the row being read starts on
+  bool afterCr_ = false;     // the last byte was a CR, so an LF is its line end's end
 
   Cell cell_ = Cell::Start;
   bool inRow_ = false;

@@ -122,6 +122,7 @@ TEST(ListingReader, ReadsCsv) {
        "a.dat - - 7 - - -\nb.dat - - 8 - - -\n"},
       // Blank lines and rows of empty cells, as spreadsheets leave them.
       {"\r\nFile,TimerA\n\na.dat,on\n,\n\r\n\n", "a.dat 1 - - - - -\n"},
+      {" \t\r\n File\na", "a - - - - - -\n"},
       // A row of 1 MiB, with or without its line end.
       {"File,TimerA\r\n" + std::string(kMiB - 3, 'n') + ",on\r\n",
        std::string(kMiB - 3, 'n') + " 1 - - - - -\n"},
@@ -165,6 +166,11 @@ TEST(ListingReader, RefusesBadCsv) {
       {"File,Timer\na,on\n", "1: no setting is called 'Timer'"},
       // Half a BOM is no BOM: its bytes start the header, which is CSV.
       {"\xEF\xBB{File\n", "1: no setting is called '\xEF\xBB{File'"},
+      {std::string("\xFF\xFE"
+                   "F\0",
+                   4),
+       "1: the listing is UTF-16: save it as UTF-8"},
+      {std::string("\xFE\xFF\0F", 4), "1: the listing is UTF-16: save it as UTF-8"},
       {"File,TimerA,\n", "1: no setting is called ''"},
       {"\n\nTimerA,SaveMark\n", "3: the header has no File column"},
       {"File,TimerA,timera\n", "1: TimerA is named twice"},
@@ -221,6 +227,7 @@ TEST(ListingReader, ReadsJsonLines) {
        R"( {"file":"x"} )",
        "\xC3\xA9t\xC3\xA9, \"q\"\n.dat - - - - - -\nx - - - - - -\n"},
       {"{\"file\":\"a\"}\r{\"file\":\"b\"}\r", "a - - - - - -\nb - - - - - -\n"},
+      {"\xEF\xBB\xBF\r\n {\"file\":\"a\"}", "a - - - - - -\n"},
       {"{\"file\":\"" + std::string(kMiB - 11, 'j') + "\"}\r\n",
        std::string(kMiB - 11, 'j') + " - - - - - -\n"},
   };
@@ -256,6 +263,7 @@ TEST(ListingReader, RefusesBadJsonLines) {
        "1: LimitTime cannot be {...}: use a number from 0 to 65535"},
       {R"({"TimerA":true})", "1: the row names no file"},
       {R"({"file":""})", "1: the row names no file"},
+      {"\n \r\n{\"file\":\"\"}", "3: the row names no file"},
       {R"({"file":7})", "1: the row names no file"},
       {R"({"file":["a"]})", "1: the row names no file"},
       {"{\"file\":\"a\"}\r\n{\"file\":\"A\"}\r\n{\"file\":\"a\"}\r\n", "3: 'a' is listed twice"},

@@ -86,7 +86,10 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
 
   bool null() override { return inObject(); }
   bool boolean(bool val) override { return value(val ? 1 : 0, -1, val ? "true" : "false"); }
-  bool number_integer(number_integer_t val) override { return value(-1, -1, std::to_string(val)); }
+  // Only a number with a minus comes here; of those, -0 is 0.
+  bool number_integer(number_integer_t val) override {
+    return value(-1, val == 0 ? 0 : -1, std::to_string(val));
+  }
   bool number_unsigned(number_unsigned_t val) override {
     return value(-1, val <= 65535 ? static_cast<long>(val) : -1, std::to_string(val));
   }
@@ -134,9 +137,16 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
     }
     return false;
   }
-  bool parse_error(std::size_t /*position*/, const std::string& /*last_token*/,
-                   const nlohmann::detail::exception& /*ex*/) override {
-    problem = "the line is not JSON";
+  bool parse_error(std::size_t /*position*/, const std::string& last_token,
+                   const nlohmann::detail::exception& ex) override {
+    if (ex.id != kNumberOverflow) {
+      problem = "the line is not JSON";
+      return false;
+    }
+    // A number past what a double holds (1e400) is JSON whose value is out
+    // of range. The parser stops at it, so it ends the line even where its
+    // value would be ignored.
+    if (value(-1, -1, last_token)) problem = "the number " + last_token + " is out of range";
     return false;
   }
 
@@ -168,6 +178,9 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
         badValue(setting, isString ? nlohmann::json(std::string(text)).dump() : std::string(text));
     return false;
   }
+
+  // nlohmann's error for a number too large for a double.
+  static constexpr int kNumberOverflow = 406;
 
   int depth_ = 0;                   // 1 inside the line's object
   std::size_t column_ = kNoColumn;  // the column of the last key at depth 1

@@ -220,6 +220,7 @@ TEST(ListingReader, ReadsJsonLines) {
        "\n"
        R"({"saveMark":{"Timer":1},"file":"d"})",
        "c - - - - - -\nd - - - - - -\n"},
+      {R"({"file":"a","LimitTime":-0})", "a - - 0 - - -\n"},
       // Escapes make the name; a BOM, CR LF and blank lines are passed over.
       {"\xEF\xBB\xBF"
        R"({"file":"\u00e9t\u00e9, \"q\"\n.dat"})"
@@ -253,6 +254,12 @@ TEST(ListingReader, RefusesBadJsonLines) {
       {R"({"file":"a","LimitTime":65536})",
        "1: LimitTime cannot be 65536: use a number from 0 to 65535"},
       {R"({"file":"a","LimitTime":-1})", "1: LimitTime cannot be -1: use a number from 0 to 65535"},
+      // Past a double: JSON still, and out of range like any other number.
+      {R"({"file":"a","LimitTime":1e400})",
+       "1: LimitTime cannot be 1e400: use a number from 0 to 65535"},
+      {R"({"file":"a","TimerA":-1E400})", "1: TimerA cannot be -1E400: use on or off"},
+      {R"({"file":"a","saveMark":[1e400]})", "1: the number 1e400 is out of range"},
+      {"{\"file\":\"a\"}\n1e400", "2: the line is not a JSON object"},
       {R"({"file":"a","LimitTime":300.0})",
        "1: LimitTime cannot be 300.0: use a number from 0 to 65535"},
       {R"({"file":"a","LimitTime":"300"})",

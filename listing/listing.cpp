@@ -29,12 +29,24 @@ constexpr std::size_t kRowUpkeep = 32;
 // Echoed text is cut to this many bytes, so a message stays a short line.
 constexpr std::size_t kShownBytes = 80;
 
-// `text` as a message echoes it: printable, and cut short when long.
+// `text` with each BOM (U+FEFF) written out: it shows as nothing, yet a
+// header cell or a name that holds one is not the text it seems.
+std::string bomsShown(std::string text) {
+  constexpr std::string_view kBomShown = "<U+FEFF>";
+  for (std::size_t at = text.find(kBom); at != std::string::npos; at = text.find(kBom, at)) {
+    text.replace(at, kBom.size(), kBomShown);
+    at += kBomShown.size();
+  }
+  return text;
+}
+
+// `text` as a message echoes it: printable, cut short when long, its BOMs
+// shown.
 std::string shown(std::string_view text) {
-  if (text.size() <= kShownBytes) return printable(text);
+  if (text.size() <= kShownBytes) return bomsShown(printable(text));
   std::size_t cut = kShownBytes;
   while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  return printable(text.substr(0, cut)) + "...";
+  return bomsShown(printable(text.substr(0, cut))) + "...";
 }
 
 // Columns past the settings' own indexes.
@@ -174,8 +186,8 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
     }
     // As JSON, so that "300" shows it was a string; dump escapes control
     // characters, which keeps the message on one line.
-    problem =
-        badValue(setting, isString ? nlohmann::json(std::string(text)).dump() : std::string(text));
+    problem = badValue(setting, isString ? bomsShown(nlohmann::json(std::string(text)).dump())
+                                         : std::string(text));
     return false;
   }
 

@@ -172,6 +172,9 @@ TEST(ListingReader, RefusesBadCsv) {
        "1: the listing is UTF-16: save it as UTF-8"},
       {std::string("\xFE\xFF\0F", 4), "1: the listing is UTF-16: save it as UTF-8"},
       {"File,TimerA,\n", "1: no setting is called ''"},
+      {"\xEF\xBB\xBF\xEF\xBB\xBF"
+       "File\n",
+       "1: no setting is called '<U+FEFF>File'"},
       {"\n\nTimerA,SaveMark\n", "3: the header has no File column"},
       {"File,TimerA,timera\n", "1: TimerA is named twice"},
       {"file,SaveMark,File\n", "1: File is named twice"},
@@ -265,6 +268,7 @@ TEST(ListingReader, RefusesBadJsonLines) {
       {R"({"file":"a","LimitTime":"300"})",
        "1: LimitTime cannot be \"300\": use a number from 0 to 65535"},
       {R"({"file":"a","TimerA":"o\nn"})", R"(1: TimerA cannot be "o\nn": use on or off)"},
+      {R"({"file":"a","TimerA":"\ufeffon"})", R"(1: TimerA cannot be "<U+FEFF>on": use on or off)"},
       {R"({"file":"a","TimerA":[true]})", "1: TimerA cannot be [...]: use on or off"},
       {R"({"file":"a","LimitTime":{"n":1}})",
        "1: LimitTime cannot be {...}: use a number from 0 to 65535"},

@@ -16,6 +16,8 @@ constexpr std::string_view kBom = "\xEF\xBB\xBF";
 // Excel's "Unicode Text" start their files.
 constexpr std::string_view kUtf16Boms[] = {"\xFF\xFE", "\xFE\xFF"};
 constexpr std::string_view kWhiteSpace = " \t\r\n";
+// The byte DOS-era editors end a text file with.
+constexpr std::string_view kCtrlZ = "\x1A";
 // The most one row may hold, its line end not counted (a name is at most a
 // few KiB).
 constexpr std::size_t kMaxRowBytes = std::size_t{1} << 20;
@@ -238,11 +240,25 @@ std::string csvField(std::string_view text) {
 
 bool ListingReader::feed(std::string_view chunk) {
   if (!error_.empty()) return false;
+  if (chunk.empty()) return true;
+  // A 0x1A is held back until the next chunk shows it was not the last byte.
+  if (ctrlZHeld_) {
+    ctrlZHeld_ = false;
+    if (!takeBytes(kCtrlZ)) return false;
+  }
+  if (endsAtCtrlZ_ && chunk.back() == kCtrlZ[0]) {
+    ctrlZHeld_ = true;
+    chunk.remove_suffix(1);
+  }
+  return takeBytes(chunk);
+}
+
+bool ListingReader::takeBytes(std::string_view chunk) {
   // No file name holds a NUL, and no text listing does: refusing it at once
   // stops `--apply /dev/zero` before it fills the memory.
   const std::size_t nul = chunk.find('\0');
   if (nul != std::string_view::npos) {
-    if (!feed(chunk.substr(0, nul))) return false;
+    if (!takeBytes(chunk.substr(0, nul))) return false;
     rowLine_ = line_;
     return fail("the listing holds a NUL byte");
   }
@@ -257,6 +273,7 @@ bool ListingReader::feed(std::string_view chunk) {
 
 bool ListingReader::finish() {
   if (!error_.empty()) return false;
+  // A 0x1A held back, if any, was the listing's end: it is dropped.
   if (!bomRead_ && !readBom(true)) return false;
   // A listing of white space alone is the snapshot of no file: it sets none.
   if (form_ == Form::Unknown) return true;

@@ -58,6 +58,10 @@ class ListingReader {
   ListingReader(const ListingReader&) = delete;
   ListingReader& operator=(const ListingReader&) = delete;
 
+  /// Makes a single 0x1A as the very last byte of the listing its end, as
+  /// DOS-era editors save text; call it before feed(). A 0x1A elsewhere, or
+  /// without this, is a byte of the listing like any other.
+  void endsAtCtrlZ(bool on) { endsAtCtrlZ_ = on; }
   /// Takes the next bytes of the listing; false once the listing is known
   /// to be unusable (see error()), and for every call after that.
   bool feed(std::string_view chunk);
@@ -81,6 +85,8 @@ class ListingReader {
   // Where the CSV reader is within a cell.
   enum class Cell { Start, Plain, Quoted, AfterQuote };
 
+  // Takes the listing's bytes, from the first on; false once it is unusable.
+  bool takeBytes(std::string_view chunk);
   // Looks at the bytes in start_ for a BOM, passing a UTF-8 one over and
   // refusing one of UTF-16; bytes that are no BOM go on as text once they
   // cannot become one, or at the end.
@@ -104,6 +110,8 @@ class ListingReader {
   bool addRow(ListingRow&& row);
   bool fail(std::string message);
 
+  bool endsAtCtrlZ_ = false;
+  bool ctrlZHeld_ = false;  // the last chunk ended in a 0x1A, not yet taken
   Form form_ = Form::Unknown;
   bool bomRead_ = false;     // the listing's first bytes were looked at for a BOM
   std::string start_;        // the first bytes, while they may be a BOM

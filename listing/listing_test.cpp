@@ -60,8 +60,9 @@ TEST(ListingCsv, RowsFollowTheHeader) {
 
 // The rows, a line each: the name, then each value or '-' for none; or
 // "LINE: error" when the listing is refused.
-std::string readIn(std::string_view listing, std::size_t chunk) {
+std::string readIn(std::string_view listing, std::size_t chunk, bool endsAtCtrlZ) {
   ListingReader reader;
+  reader.endsAtCtrlZ(endsAtCtrlZ);
   bool usable = true;
   for (std::size_t at = 0; usable && at < listing.size(); at += chunk) {
     usable = reader.feed(listing.substr(at, chunk));
@@ -82,9 +83,9 @@ std::string readIn(std::string_view listing, std::size_t chunk) {
 
 // What readIn says, the listing fed whole and then a byte at a time, so
 // that every chunk boundary falls inside a BOM, a quoted cell and a CR LF.
-std::string read(std::string_view listing) {
-  std::string whole = readIn(listing, listing.size());
-  EXPECT_EQ(readIn(listing, 1), whole) << "fed a byte at a time";
+std::string read(std::string_view listing, bool endsAtCtrlZ = false) {
+  std::string whole = readIn(listing, listing.size(), endsAtCtrlZ);
+  EXPECT_EQ(readIn(listing, 1, endsAtCtrlZ), whole) << "fed a byte at a time";
   return whole;
 }
 
@@ -209,6 +210,25 @@ TEST(ListingReader, NamesTheLineThatFirstRepeatsAName) {
   std::string listing = "File\n";
   for (int i = 0; i < 200; ++i) listing += "f" + std::to_string(i == 90 || i == 150 ? 7 : i) + "\n";
   EXPECT_EQ(read(listing), "92: 'f7' is listed twice");
+}
+
+// A 0x1A, as DOS-era editors end a file, ends the listing only where the
+// caller says it may, and only as its very last byte.
+TEST(ListingReader, EndsAtCtrlZOnlyWhenTold) {
+  const std::string rows = "File,TimerA\na,on";
+  const struct {
+    std::string listing;
+    bool endsAtCtrlZ;
+    std::string read;
+  } cases[] = {
+      {rows + "\n\x1A", true, "a 1 - - - - -\n"},
+      {rows + "\x1A", true, "a 1 - - - - -\n"},
+      {"{\"file\":\"a\"}\x1A", true, "a - - - - - -\n"},
+      {rows + "\n\x1A", false, "3: the row has 1 cell, the header 2 cells"},
+      {rows + "\n\x1A\x1A", true, "3: the row has 1 cell, the header 2 cells"},
+      {"File,TimerA\n\x1A\na,on", true, "2: the row has 1 cell, the header 2 cells"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(read(c.listing, c.endsAtCtrlZ), c.read) << c.listing;
 }
 
 TEST(ListingReader, ReadsJsonLines) {

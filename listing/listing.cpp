@@ -42,48 +42,103 @@ std::string bomsShown(std::string text) {
   return text;
 }
 
+// `text` cut to kShownBytes at most, before a whole UTF-8 character.
+std::string_view cutShort(std::string_view text) {
+  if (text.size() <= kShownBytes) return text;
+  std::size_t cut = kShownBytes;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return text.substr(0, cut);
+}
+
 // `text` as a message echoes it: printable, cut short when long, its BOMs
 // shown.
 std::string shown(std::string_view text) {
-  if (text.size() <= kShownBytes) return bomsShown(printable(text));
-  std::size_t cut = kShownBytes;
-  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  return bomsShown(printable(text.substr(0, cut))) + "...";
+  const std::string_view cut = cutShort(text);
+  return bomsShown(printable(cut)) + (cut.size() < text.size() ? "..." : "");
 }
 
-// Columns past the settings' own indexes.
+// A JSON string as a message echoes it: as JSON, so that "300" shows it was
+// a string and control characters stay escaped on the one line, cut short
+// when long, its BOMs shown.
+std::string shownJson(std::string_view text) {
+  const std::string_view cut = cutShort(text);
+  return bomsShown(nlohmann::json(std::string(cut)).dump()) +
+         (cut.size() < text.size() ? "..." : "");
+}
+
+// The columns past the settings, each with its CSV heading and its JSON key;
+// a column one form lacks has no name in it. Their indexes follow the
+// settings' own.
+struct Heading {
+  std::string_view csv;
+  std::string_view json;
+};
+constexpr Heading kHeadings[] = {
+    {kFileHeading, "file"},
+    {kMarkHeading, "saveMark"},
+    // A name that is no UTF-8, which a JSON string cannot carry, as its
+    // bytes in hex.
+    {"", "fileBytes"},
+};
 constexpr std::size_t kFileColumn = kSettingCount;
 constexpr std::size_t kMarkColumn = kSettingCount + 1;
-constexpr std::size_t kNoColumn = kSettingCount + 2;
+constexpr std::size_t kFileBytesColumn = kSettingCount + 2;
+constexpr std::size_t kNoColumn = kSettingCount + sizeof kHeadings / sizeof kHeadings[0];
 // A CSV row's cells past this many are counted, not kept: no header names
 // more columns than there are, so a row with more is refused on its count or
 // on a cell kept before them.
 constexpr std::size_t kKeptCells = kNoColumn + 1;
 
-// The column `name` heads, in any letter case; kNoColumn when none.
-std::size_t columnNamed(std::string_view name) {
-  if (sameIgnoringCase(name, kFileHeading)) return kFileColumn;
-  if (sameIgnoringCase(name, kMarkHeading)) return kMarkColumn;
+// The column's name as the listing's form spells it; empty for a column
+// the form lacks.
+std::string_view columnName(std::size_t column, bool json) {
+  if (column < kSettingCount) return kSettings[column].name;
+  const Heading& heading = kHeadings[column - kSettingCount];
+  return json ? heading.json : heading.csv;
+}
+
+// The column `name` heads in the listing's form, in any letter case;
+// kNoColumn when none.
+std::size_t columnNamed(std::string_view name, bool json) {
+  for (std::size_t column = kSettingCount; column < kNoColumn; ++column) {
+    const std::string_view heading = columnName(column, json);
+    if (!heading.empty() && sameIgnoringCase(name, heading)) return column;
+  }
   const Setting* setting = findSetting(name);
   return setting == nullptr ? kNoColumn : static_cast<std::size_t>(setting - kSettings);
 }
 
-// The column's name as the listing's form spells it: JSON keys start in
-// lower case where they are no setting's name.
-std::string columnName(std::size_t column, bool json) {
-  if (column < kSettingCount) return std::string(kSettings[column].name);
-  std::string name(column == kFileColumn ? kFileHeading : kMarkHeading);
-  if (json) name[0] = static_cast<char>(name[0] - 'A' + 'a');
-  return name;
+int hexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The bytes `hex` spells, two hex digits (either case) a byte, into
+// `bytes`; false when it spells none.
+bool fromHex(std::string_view hex, std::string& bytes) {
+  if (hex.size() % 2 != 0) return false;
+  bytes.clear();
+  for (std::size_t i = 0; i < hex.size(); i += 2) {
+    const int high = hexDigit(hex[i]);
+    const int low = hexDigit(hex[i + 1]);
+    if (high < 0 || low < 0) return false;
+    bytes += static_cast<char>(high << 4 | low);
+  }
+  return true;
 }
 
 std::string cellCount(std::size_t n) {
   return std::to_string(n) + (n == 1 ? " cell" : " cells");
 }
 
+std::string badValue(std::string_view name, const std::string& shown, std::string_view hint) {
+  return std::string(name) + " cannot be " + shown + ": " + std::string(hint);
+}
+
 std::string badValue(const Setting& setting, const std::string& shown) {
-  return std::string(setting.name) + " cannot be " + shown + ": " +
-         std::string(settingValueHint(setting));
+  return badValue(setting.name, shown, settingValueHint(setting));
 }
 
 // Reads one JSON line into a row as nlohmann's parser meets its keys and
@@ -115,6 +170,10 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
       row.file = std::move(val);
       return true;
     }
+    if (depth_ == 1 && column_ == kFileBytesColumn && fromHex(val, fileBytes_)) {
+      hasFileBytes_ = true;
+      return true;
+    }
     return value(switchValue(val), -1, val, true);
   }
   bool binary(binary_t& /*val*/) override { return true; }  // only in binary formats
@@ -130,7 +189,9 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
     return true;
   }
   bool end_object() override {
-    --depth_;
+    // The name's bytes, when given, are its name; "file" is then text for
+    // people to read.
+    if (--depth_ == 0 && hasFileBytes_) row.file = std::move(fileBytes_);
     return true;
   }
   bool end_array() override {
@@ -140,11 +201,11 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
 
   bool key(string_t& val) override {
     if (depth_ != 1) return true;
-    column_ = columnNamed(val);
+    column_ = columnNamed(val, true);
     if (column_ == kNoColumn) {
       problem = "no setting is called '" + shown(val) + "'";
     } else if (named_[column_]) {
-      problem = columnName(column_, true) + " is named twice";
+      problem = std::string(columnName(column_, true)) + " is named twice";
     } else {
       named_[column_] = true;
       return true;
@@ -174,22 +235,24 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
 
   // Takes a value, which is a switch's `asSwitch` or LimitTime's
   // `asLimitTime` (-1 when it is no value of it); false, with the problem
-  // said, when the setting of its key cannot be that. Values of the file
+  // said, when the setting of its key cannot be that, or when it is the
+  // name's bytes, which string() took if they were hex. Values of the file
   // that are no string leave it unnamed; the save mark's are ignored, and
   // so is all that is nested, which can only be inside one of those two.
   bool value(long asSwitch, long asLimitTime, std::string_view text, bool isString = false) {
     if (!inObject()) return false;
-    if (column_ >= kSettingCount) return true;
-    const Setting& setting = kSettings[column_];
-    const long n = setting.kind == SettingKind::Switch ? asSwitch : asLimitTime;
-    if (n >= 0) {
-      row.values[column_] = static_cast<std::int32_t>(n);
-      return true;
+    if (column_ != kFileBytesColumn) {
+      if (column_ >= kSettingCount) return true;
+      const long n = kSettings[column_].kind == SettingKind::Switch ? asSwitch : asLimitTime;
+      if (n >= 0) {
+        row.values[column_] = static_cast<std::int32_t>(n);
+        return true;
+      }
     }
-    // As JSON, so that "300" shows it was a string; dump escapes control
-    // characters, which keeps the message on one line.
-    problem = badValue(setting, isString ? bomsShown(nlohmann::json(std::string(text)).dump())
-                                         : std::string(text));
+    const std::string shownText = isString ? shownJson(text) : std::string(text);
+    problem = column_ == kFileBytesColumn
+                  ? badValue(columnName(column_, true), shownText, "use two hex digits a byte")
+                  : badValue(kSettings[column_], shownText);
     return false;
   }
 
@@ -199,6 +262,8 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
   int depth_ = 0;                   // 1 inside the line's object
   std::size_t column_ = kNoColumn;  // the column of the last key at depth 1
   std::array<bool, kNoColumn> named_{};
+  bool hasFileBytes_ = false;
+  std::string fileBytes_;  // the name's bytes, from fileBytes
 };
 
 }  // namespace
@@ -398,10 +463,10 @@ bool ListingReader::endCsvRecord() {
 
 bool ListingReader::readHeader() {
   for (const std::string& cell : cells_) {
-    const std::size_t column = columnNamed(cell);
+    const std::size_t column = columnNamed(cell, false);
     if (column == kNoColumn) return fail("no setting is called '" + shown(cell) + "'");
     if (std::find(columns_.begin(), columns_.end(), column) != columns_.end()) {
-      return fail(columnName(column, false) + " is named twice");
+      return fail(std::string(columnName(column, false)) + " is named twice");
     }
     columns_.push_back(column);
   }

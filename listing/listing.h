@@ -28,7 +28,8 @@ std::string csvField(std::string_view text);
 
 /// One file of a listing read back, and what to set in it.
 struct ListingRow {
-  /// The name as the listing gives it.
+  /// The name as the listing gives it: byte for byte in CSV; in JSON the
+  /// bytes of "fileBytes" when given, else the text of "file".
   std::string file;
   /// Per setting, in kSettings order: the value to set (0 or 1 for a switch,
   /// 0 to 65535 for LimitTime), or -1 to leave the file's value.
@@ -47,7 +48,9 @@ struct ListingRow {
 /// setting as it is. Rows whose cells are all empty are skipped, as
 /// spreadsheets add them. A JSON line is an object with "file" and any of
 /// the settings as keys, in any letter case; null or an absent key leaves a
-/// setting as it is. SaveMark, in either form, is taken and ignored.
+/// setting as it is. A name that is no UTF-8 comes as "fileBytes", its bytes
+/// as hex digits, which then name the file in place of "file". SaveMark, in
+/// either form, is taken and ignored.
 ///
 /// The first bad row makes the whole listing unusable, so nothing is set
 /// from a listing with a mistake in it.

@@ -178,6 +178,7 @@ TEST(ListingReader, RefusesBadCsv) {
        "1: no setting is called '<U+FEFF>File'"},
       {"\n\nTimerA,SaveMark\n", "3: the header has no File column"},
       {"File,TimerA,timera\n", "1: TimerA is named twice"},
+      {"File,FileBytes\n", "1: no setting is called 'FileBytes'"},
       {"file,SaveMark,File\n", "1: File is named twice"},
       {"File,TimerB\na,on\nb, on\n", "3: TimerB cannot be ' on': use on or off"},
       {"File,LimitTime\na,65536\n", "2: LimitTime cannot be '65536': use a number from 0 to 65535"},
@@ -244,6 +245,12 @@ TEST(ListingReader, ReadsJsonLines) {
        R"({"saveMark":{"Timer":1},"file":"d"})",
        "c - - - - - -\nd - - - - - -\n"},
       {R"({"file":"a","LimitTime":-0})", "a - - 0 - - -\n"},
+      // A name that is no UTF-8 as its bytes; the readable "file" is passed
+      // over, and two names that read alike are two files.
+      {R"({"fileBytes":"fF2E64","file":"\ufffd.d"})", "\xFF.d - - - - - -\n"},
+      {"{\"file\":\"?\",\"FILEBYTES\":\"61\"}\n{\"file\":\"?\",\"fileBytes\":\"62\"}\n"
+       "{\"file\":\"c\",\"fileBytes\":null}",
+       "a - - - - - -\nb - - - - - -\nc - - - - - -\n"},
       // Escapes make the name; a BOM, CR LF and blank lines are passed over.
       {"\xEF\xBB\xBF"
        R"({"file":"\u00e9t\u00e9, \"q\"\n.dat"})"
@@ -288,6 +295,8 @@ TEST(ListingReader, RefusesBadJsonLines) {
       {R"({"file":"a","LimitTime":"300"})",
        "1: LimitTime cannot be \"300\": use a number from 0 to 65535"},
       {R"({"file":"a","TimerA":"o\nn"})", R"(1: TimerA cannot be "o\nn": use on or off)"},
+      {"{\"file\":\"a\",\"TimerA\":\"" + std::string(200, 'x') + "\"}",
+       "1: TimerA cannot be \"" + std::string(80, 'x') + "\"...: use on or off"},
       {R"({"file":"a","TimerA":"\ufeffon"})", R"(1: TimerA cannot be "<U+FEFF>on": use on or off)"},
       {R"({"file":"a","TimerA":[true]})", "1: TimerA cannot be [...]: use on or off"},
       {R"({"file":"a","LimitTime":{"n":1}})",
@@ -298,6 +307,13 @@ TEST(ListingReader, RefusesBadJsonLines) {
       {R"({"file":7})", "1: the row names no file"},
       {R"({"file":["a"]})", "1: the row names no file"},
       {"{\"file\":\"a\"}\r\n{\"file\":\"A\"}\r\n{\"file\":\"a\"}\r\n", "3: 'a' is listed twice"},
+      {"{\"file\":\"a\"}\n{\"file\":\"b\",\"fileBytes\":\"61\"}", "2: 'a' is listed twice"},
+      {R"({"file":"a","fileBytes":"616"})",
+       R"(1: fileBytes cannot be "616": use two hex digits a byte)"},
+      {R"({"fileBytes":"6g"})", R"(1: fileBytes cannot be "6g": use two hex digits a byte)"},
+      {R"({"fileBytes":61})", "1: fileBytes cannot be 61: use two hex digits a byte"},
+      {R"({"file":"a","fileBytes":""})", "1: the row names no file"},
+      {R"({"fileBytes":"61","FileBytes":"61"})", "1: fileBytes is named twice"},
       {"{\"file\":\"a\"}\r\r\n{\"file\":\"a\"}", "3: 'a' is listed twice"},
       {"{\"file\":\"a\"}\n{\"file\":\"" + std::string(kMiB - 10, 'j') + "\"}",
        "2: a row is longer than 1 MiB"},

@@ -79,10 +79,13 @@ constexpr Heading kHeadings[] = {
     // A name that is no UTF-8, which a JSON string cannot carry, as its
     // bytes in hex.
     {"", "fileBytes"},
+    // The settings block's seven bytes in hex, written as they are.
+    {"Block", ""},
 };
 constexpr std::size_t kFileColumn = kSettingCount;
 constexpr std::size_t kMarkColumn = kSettingCount + 1;
 constexpr std::size_t kFileBytesColumn = kSettingCount + 2;
+constexpr std::size_t kBlockColumn = kSettingCount + 3;
 constexpr std::size_t kNoColumn = kSettingCount + sizeof kHeadings / sizeof kHeadings[0];
 // A CSV row's cells past this many are counted, not kept: no header names
 // more columns than there are, so a row with more is refused on its count or
@@ -469,6 +472,15 @@ bool ListingReader::readHeader() {
       return fail(std::string(columnName(column, false)) + " is named twice");
     }
     columns_.push_back(column);
+    // A Block cell holds every setting, so no setting's own cell may say
+    // otherwise in the same row.
+    const auto setting = std::find_if(columns_.begin(), columns_.end(),
+                                      [](std::size_t named) { return named < kSettingCount; });
+    if (setting != columns_.end() &&
+        std::find(columns_.begin(), columns_.end(), kBlockColumn) != columns_.end()) {
+      return fail("Block cannot go with " + std::string(kSettings[*setting].name) +
+                  ": a Block cell sets all seven bytes");
+    }
   }
   if (std::find(columns_.begin(), columns_.end(), kFileColumn) == columns_.end()) {
     return fail("the header has no File column");
@@ -493,6 +505,17 @@ bool ListingReader::readCsvRow() {
       const long value = settingValue(setting, cell);
       if (value < 0) return fail(badValue(setting, "'" + shown(cell) + "'"));
       row.values[column] = static_cast<std::int32_t>(value);
+    } else if (column == kBlockColumn && !cell.empty()) {
+      SoundImage::Block block{};
+      std::string bytes;
+      if (cell.size() != 2 * block.size() || !fromHex(cell, bytes)) {
+        return fail(badValue(columnName(column, false), "'" + shown(cell) + "'",
+                             "use " + std::to_string(2 * block.size()) + " hex digits"));
+      }
+      for (std::size_t at = 0; at < block.size(); ++at) {
+        block[at] = static_cast<std::uint8_t>(bytes[at]);
+      }
+      row.block = block;
     }
   }
   return addRow(std::move(row));

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -34,6 +35,10 @@ struct ListingRow {
   /// Per setting, in kSettings order: the value to set (0 or 1 for a switch,
   /// 0 to 65535 for LimitTime), or -1 to leave the file's value.
   std::array<std::int32_t, kSettingCount> values;
+  /// The settings block's seven bytes (0x389 to 0x38F) to write as they are,
+  /// from a CSV Block cell; absent when the row has none, and then `values`
+  /// say what to set. A row with a block has no values.
+  std::optional<SoundImage::Block> block;
 };
 
 /// Reads a listing in the form --show --csv or --show --json writes, fed in
@@ -46,7 +51,9 @@ struct ListingRow {
 /// A CSV listing has a header naming a File column and any of the settings,
 /// in any order and letter case; empty cells and absent columns leave a
 /// setting as it is. Rows whose cells are all empty are skipped, as
-/// spreadsheets add them. A JSON line is an object with "file" and any of
+/// spreadsheets add them. In place of setting columns a CSV listing may
+/// have a Block column: 14 hex digits, the block's bytes as they are, or
+/// empty to leave the file as it is. A JSON line is an object with "file" and any of
 /// the settings as keys, in any letter case; null or an absent key leaves a
 /// setting as it is. A name that is no UTF-8 comes as "fileBytes", its bytes
 /// as hex digits, which then name the file in place of "file". SaveMark, in

@@ -58,8 +58,9 @@ TEST(ListingCsv, RowsFollowTheHeader) {
             "\"x,y\",off,on,0,off,on,off,no");
 }
 
-// The rows, a line each: the name, then each value or '-' for none; or
-// "LINE: error" when the listing is refused.
+// The rows, a line each: the name, then each value or '-' for none, then the
+// block in hex when there is one; or "LINE: error" when the listing is
+// refused.
 std::string readIn(std::string_view listing, std::size_t chunk, bool endsAtCtrlZ) {
   ListingReader reader;
   reader.endsAtCtrlZ(endsAtCtrlZ);
@@ -75,6 +76,13 @@ std::string readIn(std::string_view listing, std::size_t chunk, bool endsAtCtrlZ
     text += row.file;
     for (const std::int32_t value : row.values) {
       text += value < 0 ? " -" : " " + std::to_string(value);
+    }
+    if (row.block) {
+      text += ' ';
+      for (const std::uint8_t byte : *row.block) {
+        text += "0123456789abcdef"[byte >> 4];
+        text += "0123456789abcdef"[byte & 0xF];
+      }
     }
     text += '\n';
   }
@@ -124,6 +132,9 @@ TEST(ListingReader, ReadsCsv) {
       // Blank lines and rows of empty cells, as spreadsheets leave them.
       {"\r\nFile,TimerA\n\na.dat,on\n,\n\r\n\n", "a.dat 1 - - - - -\n"},
       {" \t\r\n File\na", "a - - - - - -\n"},
+      // The block's bytes as they are, in place of settings.
+      {"file,BLOCK,SaveMark\na,0123456789abCD,yes\nb,,no\n",
+       "a - - - - - - 0123456789abcd\nb - - - - - -\n"},
       // A row of 1 MiB, with or without its line end.
       {"File,TimerA\r\n" + std::string(kMiB - 3, 'n') + ",on\r\n",
        std::string(kMiB - 3, 'n') + " 1 - - - - -\n"},
@@ -179,6 +190,13 @@ TEST(ListingReader, RefusesBadCsv) {
       {"\n\nTimerA,SaveMark\n", "3: the header has no File column"},
       {"File,TimerA,timera\n", "1: TimerA is named twice"},
       {"File,FileBytes\n", "1: no setting is called 'FileBytes'"},
+      {"File,Block,TimerB\n", "1: Block cannot go with TimerB: a Block cell sets all seven bytes"},
+      {"LimitTime,File,block\n",
+       "1: Block cannot go with LimitTime: a Block cell sets all seven bytes"},
+      {"File,Block\na,0123456789abc\n", "2: Block cannot be '0123456789abc': use 14 hex digits"},
+      {"File,Block\na,0123456789abcdef\n",
+       "2: Block cannot be '0123456789abcdef': use 14 hex digits"},
+      {"File,Block\na,0123456789abcg\n", "2: Block cannot be '0123456789abcg': use 14 hex digits"},
       {"file,SaveMark,File\n", "1: File is named twice"},
       {"File,TimerB\na,on\nb, on\n", "3: TimerB cannot be ' on': use on or off"},
       {"File,LimitTime\na,65536\n", "2: LimitTime cannot be '65536': use a number from 0 to 65535"},

@@ -82,8 +82,8 @@ constexpr Heading kHeadings[] = {
     // The settings block's seven bytes in hex, written as they are.
     {"Block", ""},
 };
+// SaveMark's column, kSettingCount + 1, is taken and ignored.
 constexpr std::size_t kFileColumn = kSettingCount;
-constexpr std::size_t kMarkColumn = kSettingCount + 1;
 constexpr std::size_t kFileBytesColumn = kSettingCount + 2;
 constexpr std::size_t kBlockColumn = kSettingCount + 3;
 constexpr std::size_t kNoColumn = kSettingCount + sizeof kHeadings / sizeof kHeadings[0];

@@ -277,7 +277,7 @@ TEST(ListingReader, ReadsJsonLines) {
        "\xC3\xA9t\xC3\xA9, \"q\"\n.dat - - - - - -\nx - - - - - -\n"},
       {"{\"file\":\"a\"}\r{\"file\":\"b\"}\r", "a - - - - - -\nb - - - - - -\n"},
       {"\xEF\xBB\xBF\r\n {\"file\":\"a\"}", "a - - - - - -\n"},
-      {"{\"file\":\"" + std::string(kMiB - 11, 'j') + "\"}\r\n",
+      {R"({"file":")" + std::string(kMiB - 11, 'j') + "\"}\r\n",
        std::string(kMiB - 11, 'j') + " - - - - - -\n"},
   };
   for (const ListingCase& c : cases) EXPECT_EQ(read(c.listing), c.read) << c.listing;
@@ -313,7 +313,7 @@ TEST(ListingReader, RefusesBadJsonLines) {
       {R"({"file":"a","LimitTime":"300"})",
        "1: LimitTime cannot be \"300\": use a number from 0 to 65535"},
       {R"({"file":"a","TimerA":"o\nn"})", R"(1: TimerA cannot be "o\nn": use on or off)"},
-      {"{\"file\":\"a\",\"TimerA\":\"" + std::string(200, 'x') + "\"}",
+      {R"({"file":"a","TimerA":")" + std::string(200, 'x') + R"("})",
        "1: TimerA cannot be \"" + std::string(80, 'x') + "\"...: use on or off"},
       {R"({"file":"a","TimerA":"\ufeffon"})", R"(1: TimerA cannot be "<U+FEFF>on": use on or off)"},
       {R"({"file":"a","TimerA":[true]})", "1: TimerA cannot be [...]: use on or off"},

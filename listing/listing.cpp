@@ -12,8 +12,16 @@ namespace {
 constexpr std::string_view kFileHeading = kFileName;
 constexpr std::string_view kMarkHeading = kSaveMarkName;
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
-// The most one row may hold while it is read (a name is at most a few KiB).
+// The BOMs of UTF-16, little- and big-endian, as Notepad's "Unicode" and
+// Excel's "Unicode Text" start their files.
+constexpr std::string_view kUtf16Boms[] = {"\xFF\xFE", "\xFE\xFF"};
+constexpr std::string_view kWhiteSpace = " \t\r\n";
+// The byte DOS-era editors end a text file with.
+constexpr std::string_view kCtrlZ = "\x1A";
+// The most one row may hold, its line end not counted (a name is at most a
+// few KiB).
 constexpr std::size_t kMaxRowBytes = std::size_t{1} << 20;
+constexpr std::string_view kRowTooLong = "a row is longer than 1 MiB";
 // The most the rows of a listing may hold, since all are read before any
 // file is set: far past any collection (100,000 files take about 12 MiB),
 // short of what an endless stream of rows would take.
@@ -23,43 +31,117 @@ constexpr std::size_t kRowUpkeep = 32;
 // Echoed text is cut to this many bytes, so a message stays a short line.
 constexpr std::size_t kShownBytes = 80;
 
-// `text` as a message echoes it: printable, and cut short when long.
-std::string shown(std::string_view text) {
-  if (text.size() <= kShownBytes) return printable(text);
-  std::size_t cut = kShownBytes;
-  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  return printable(text.substr(0, cut)) + "...";
+// `text` with each BOM (U+FEFF) written out: it shows as nothing, yet a
+// header cell or a name that holds one is not the text it seems.
+std::string bomsShown(std::string text) {
+  constexpr std::string_view kBomShown = "<U+FEFF>";
+  for (std::size_t at = text.find(kBom); at != std::string::npos; at = text.find(kBom, at)) {
+    text.replace(at, kBom.size(), kBomShown);
+    at += kBomShown.size();
+  }
+  return text;
 }
 
-// Columns past the settings' own indexes.
-constexpr std::size_t kFileColumn = kSettingCount;
-constexpr std::size_t kMarkColumn = kSettingCount + 1;
-constexpr std::size_t kNoColumn = kSettingCount + 2;
+// `text` cut to kShownBytes at most, before a whole UTF-8 character.
+std::string_view cutShort(std::string_view text) {
+  if (text.size() <= kShownBytes) return text;
+  std::size_t cut = kShownBytes;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return text.substr(0, cut);
+}
 
-// The column `name` heads, in any letter case; kNoColumn when none.
-std::size_t columnNamed(std::string_view name) {
-  if (sameIgnoringCase(name, kFileHeading)) return kFileColumn;
-  if (sameIgnoringCase(name, kMarkHeading)) return kMarkColumn;
+// `text` as a message echoes it: printable, cut short when long, its BOMs
+// shown.
+std::string shown(std::string_view text) {
+  const std::string_view cut = cutShort(text);
+  return bomsShown(printable(cut)) + (cut.size() < text.size() ? "..." : "");
+}
+
+// A JSON string as a message echoes it: as JSON, so that "300" shows it was
+// a string and control characters stay escaped on the one line, cut short
+// when long, its BOMs shown.
+std::string shownJson(std::string_view text) {
+  const std::string_view cut = cutShort(text);
+  return bomsShown(nlohmann::json(std::string(cut)).dump()) +
+         (cut.size() < text.size() ? "..." : "");
+}
+
+// The columns past the settings, each with its CSV heading and its JSON key;
+// a column one form lacks has no name in it. Their indexes follow the
+// settings' own.
+struct Heading {
+  std::string_view csv;
+  std::string_view json;
+};
+constexpr Heading kHeadings[] = {
+    {kFileHeading, "file"},
+    {kMarkHeading, "saveMark"},
+    // A name that is no UTF-8, which a JSON string cannot carry, as its
+    // bytes in hex.
+    {"", "fileBytes"},
+    // The settings block's seven bytes in hex, written as they are.
+    {"Block", ""},
+};
+// SaveMark's column, kSettingCount + 1, is taken and ignored.
+constexpr std::size_t kFileColumn = kSettingCount;
+constexpr std::size_t kFileBytesColumn = kSettingCount + 2;
+constexpr std::size_t kBlockColumn = kSettingCount + 3;
+constexpr std::size_t kNoColumn = kSettingCount + sizeof kHeadings / sizeof kHeadings[0];
+// A CSV row's cells past this many are counted, not kept: no header names
+// more columns than there are, so a row with more is refused on its count or
+// on a cell kept before them.
+constexpr std::size_t kKeptCells = kNoColumn + 1;
+
+// The column's name as the listing's form spells it; empty for a column
+// the form lacks.
+std::string_view columnName(std::size_t column, bool json) {
+  if (column < kSettingCount) return kSettings[column].name;
+  const Heading& heading = kHeadings[column - kSettingCount];
+  return json ? heading.json : heading.csv;
+}
+
+// The column `name` heads in the listing's form, in any letter case;
+// kNoColumn when none.
+std::size_t columnNamed(std::string_view name, bool json) {
+  for (std::size_t column = kSettingCount; column < kNoColumn; ++column) {
+    const std::string_view heading = columnName(column, json);
+    if (!heading.empty() && sameIgnoringCase(name, heading)) return column;
+  }
   const Setting* setting = findSetting(name);
   return setting == nullptr ? kNoColumn : static_cast<std::size_t>(setting - kSettings);
 }
 
-// The column's name as the listing's form spells it: JSON keys start in
-// lower case where they are no setting's name.
-std::string columnName(std::size_t column, bool json) {
-  if (column < kSettingCount) return std::string(kSettings[column].name);
-  std::string name(column == kFileColumn ? kFileHeading : kMarkHeading);
-  if (json) name[0] = static_cast<char>(name[0] - 'A' + 'a');
-  return name;
+int hexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The bytes `hex` spells, two hex digits (either case) a byte, into
+// `bytes`; false when it spells none.
+bool fromHex(std::string_view hex, std::string& bytes) {
+  if (hex.size() % 2 != 0) return false;
+  bytes.clear();
+  for (std::size_t i = 0; i < hex.size(); i += 2) {
+    const int high = hexDigit(hex[i]);
+    const int low = hexDigit(hex[i + 1]);
+    if (high < 0 || low < 0) return false;
+    bytes += static_cast<char>(high << 4 | low);
+  }
+  return true;
 }
 
 std::string cellCount(std::size_t n) {
   return std::to_string(n) + (n == 1 ? " cell" : " cells");
 }
 
+std::string badValue(std::string_view name, const std::string& shown, std::string_view hint) {
+  return std::string(name) + " cannot be " + shown + ": " + std::string(hint);
+}
+
 std::string badValue(const Setting& setting, const std::string& shown) {
-  return std::string(setting.name) + " cannot be " + shown + ": " +
-         std::string(settingValueHint(setting));
+  return badValue(setting.name, shown, settingValueHint(setting));
 }
 
 // Reads one JSON line into a row as nlohmann's parser meets its keys and
@@ -76,7 +158,10 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
 
   bool null() override { return inObject(); }
   bool boolean(bool val) override { return value(val ? 1 : 0, -1, val ? "true" : "false"); }
-  bool number_integer(number_integer_t val) override { return value(-1, -1, std::to_string(val)); }
+  // Only a number with a minus comes here; of those, -0 is 0.
+  bool number_integer(number_integer_t val) override {
+    return value(-1, val == 0 ? 0 : -1, std::to_string(val));
+  }
   bool number_unsigned(number_unsigned_t val) override {
     return value(-1, val <= 65535 ? static_cast<long>(val) : -1, std::to_string(val));
   }
@@ -86,6 +171,10 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
   bool string(string_t& val) override {
     if (depth_ == 1 && column_ == kFileColumn) {
       row.file = std::move(val);
+      return true;
+    }
+    if (depth_ == 1 && column_ == kFileBytesColumn && fromHex(val, fileBytes_)) {
+      hasFileBytes_ = true;
       return true;
     }
     return value(switchValue(val), -1, val, true);
@@ -103,7 +192,9 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
     return true;
   }
   bool end_object() override {
-    --depth_;
+    // The name's bytes, when given, are its name; "file" is then text for
+    // people to read.
+    if (--depth_ == 0 && hasFileBytes_) row.file = std::move(fileBytes_);
     return true;
   }
   bool end_array() override {
@@ -113,20 +204,27 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
 
   bool key(string_t& val) override {
     if (depth_ != 1) return true;
-    column_ = columnNamed(val);
+    column_ = columnNamed(val, true);
     if (column_ == kNoColumn) {
       problem = "no setting is called '" + shown(val) + "'";
     } else if (named_[column_]) {
-      problem = columnName(column_, true) + " is named twice";
+      problem = std::string(columnName(column_, true)) + " is named twice";
     } else {
       named_[column_] = true;
       return true;
     }
     return false;
   }
-  bool parse_error(std::size_t /*position*/, const std::string& /*last_token*/,
-                   const nlohmann::detail::exception& /*ex*/) override {
-    problem = "the line is not JSON";
+  bool parse_error(std::size_t /*position*/, const std::string& last_token,
+                   const nlohmann::detail::exception& ex) override {
+    if (ex.id != kNumberOverflow) {
+      problem = "the line is not JSON";
+      return false;
+    }
+    // A number past what a double holds (1e400) is JSON whose value is out
+    // of range. The parser stops at it, so it ends the line even where its
+    // value would be ignored.
+    if (value(-1, -1, last_token)) problem = "the number " + last_token + " is out of range";
     return false;
   }
 
@@ -140,93 +238,132 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
 
   // Takes a value, which is a switch's `asSwitch` or LimitTime's
   // `asLimitTime` (-1 when it is no value of it); false, with the problem
-  // said, when the setting of its key cannot be that. Values of the file
+  // said, when the setting of its key cannot be that, or when it is the
+  // name's bytes, which string() took if they were hex. Values of the file
   // that are no string leave it unnamed; the save mark's are ignored, and
   // so is all that is nested, which can only be inside one of those two.
   bool value(long asSwitch, long asLimitTime, std::string_view text, bool isString = false) {
     if (!inObject()) return false;
-    if (column_ >= kSettingCount) return true;
-    const Setting& setting = kSettings[column_];
-    const long n = setting.kind == SettingKind::Switch ? asSwitch : asLimitTime;
-    if (n >= 0) {
-      row.values[column_] = static_cast<std::int32_t>(n);
-      return true;
+    if (column_ != kFileBytesColumn) {
+      if (column_ >= kSettingCount) return true;
+      const long n = kSettings[column_].kind == SettingKind::Switch ? asSwitch : asLimitTime;
+      if (n >= 0) {
+        row.values[column_] = static_cast<std::int32_t>(n);
+        return true;
+      }
     }
-    // As JSON, so that "300" shows it was a string; dump escapes control
-    // characters, which keeps the message on one line.
-    problem =
-        badValue(setting, isString ? nlohmann::json(std::string(text)).dump() : std::string(text));
+    const std::string shownText = isString ? shownJson(text) : std::string(text);
+    problem = column_ == kFileBytesColumn
+                  ? badValue(columnName(column_, true), shownText, "use two hex digits a byte")
+                  : badValue(kSettings[column_], shownText);
     return false;
   }
+
+  // nlohmann's error for a number too large for a double.
+  static constexpr int kNumberOverflow = 406;
 
   int depth_ = 0;                   // 1 inside the line's object
   std::size_t column_ = kNoColumn;  // the column of the last key at depth 1
   std::array<bool, kNoColumn> named_{};
+  bool hasFileBytes_ = false;
+  std::string fileBytes_;  // the name's bytes, from fileBytes
 };
 
 }  // namespace
 
 bool ListingReader::feed(std::string_view chunk) {
   if (!error_.empty()) return false;
+  if (chunk.empty()) return true;
+  // A 0x1A is held back until the next chunk shows it was not the last byte.
+  if (ctrlZHeld_) {
+    ctrlZHeld_ = false;
+    if (!takeBytes(kCtrlZ)) return false;
+  }
+  if (endsAtCtrlZ_ && chunk.back() == kCtrlZ[0]) {
+    ctrlZHeld_ = true;
+    chunk.remove_suffix(1);
+  }
+  return takeBytes(chunk);
+}
+
+bool ListingReader::takeBytes(std::string_view chunk) {
   // No file name holds a NUL, and no text listing does: refusing it at once
   // stops `--apply /dev/zero` before it fills the memory.
   const std::size_t nul = chunk.find('\0');
   if (nul != std::string_view::npos) {
-    rowLine_ = line_ + static_cast<std::size_t>(
-                           std::count(chunk.begin(), chunk.begin() + static_cast<long>(nul), '\n'));
+    if (!takeBytes(chunk.substr(0, nul))) return false;
+    rowLine_ = line_;
     return fail("the listing holds a NUL byte");
   }
-  // The form shows only after a BOM, which may come split over chunks.
-  while (form_ == Form::Unknown && !chunk.empty()) {
-    if (bomBytes_ < kBom.size() && chunk[0] == kBom[bomBytes_]) {
-      ++bomBytes_;
-      chunk.remove_prefix(1);
-      continue;
-    }
-    const bool wholeBom = bomBytes_ == 0 || bomBytes_ == kBom.size();
-    form_ = wholeBom && chunk[0] == '{' ? Form::Json : Form::Csv;
-    // The start of a BOM that is none is the header's first bytes.
-    if (!wholeBom && !feed(kBom.substr(0, bomBytes_))) return false;
+  // The BOM may come split over chunks.
+  while (!bomRead_ && !chunk.empty()) {
+    start_ += chunk[0];
+    chunk.remove_prefix(1);
+    if (!readBom(false)) return false;
   }
-  if (!(form_ == Form::Json ? feedJson(chunk) : feedCsv(chunk))) return false;
-  // A row is a name and a few values; one that never ends is no listing, and
-  // holding it whole would take all the memory there is.
-  const std::size_t held = jsonLine_.size() + earlierCells_ + cells_.back().size();
-  if (held > kMaxRowBytes) return fail("a row is longer than 1 MiB");
-  return true;
+  return takeText(chunk);
 }
 
 bool ListingReader::finish() {
   if (!error_.empty()) return false;
-  if (form_ == Form::Unknown) {
-    form_ = Form::Csv;
-    if (bomBytes_ < kBom.size() && !feed(kBom.substr(0, bomBytes_))) return false;
-  }
+  // A 0x1A held back, if any, was the listing's end: it is dropped.
+  if (!bomRead_ && !readBom(true)) return false;
+  // A listing of white space alone is the snapshot of no file: it sets none.
+  if (form_ == Form::Unknown) return true;
   if (form_ == Form::Json) return jsonLine_.empty() || readJsonLine();
-  // A listing of blank lines alone, with no header, is the snapshot of no
-  // file: it sets none.
   if (!inRow_) return true;
   if (cell_ == Cell::Quoted) return fail("a quoted cell is not closed");
-  // A CR at the very end is a line end that lost its LF.
-  crPending_ = false;
   return endCsvRecord();
+}
+
+bool ListingReader::readBom(bool atEnd) {
+  if (start_ == kBom) {
+    bomRead_ = true;
+    start_.clear();
+    return true;
+  }
+  bool partial = false;
+  for (const std::string_view bom : kUtf16Boms) {
+    if (start_ == bom) return fail("the listing is UTF-16: save it as UTF-8");
+    partial = partial || bom.substr(0, start_.size()) == start_;
+  }
+  partial = partial || kBom.substr(0, start_.size()) == start_;
+  if (partial && !atEnd) return true;
+  // Bytes that start a BOM but make none are the listing's first bytes.
+  bomRead_ = true;
+  const std::string text = std::move(start_);
+  start_.clear();
+  return takeText(text);
+}
+
+bool ListingReader::takeText(std::string_view text) {
+  if (form_ == Form::Unknown) {
+    // White space before the first character is passed over in either form:
+    // JSON skips it, and no CSV header starts with it.
+    const std::size_t first = std::min(text.find_first_not_of(kWhiteSpace), text.size());
+    for (const char c : text.substr(0, first)) countLine(c);
+    if (first == text.size()) return true;
+    text.remove_prefix(first);
+    form_ = text[0] == '{' ? Form::Json : Form::Csv;
+    rowLine_ = line_;
+  }
+  return form_ == Form::Json ? feedJson(text) : feedCsv(text);
 }
 
 bool ListingReader::feedCsv(std::string_view chunk) {
   std::size_t at = 0;
   while (at < chunk.size()) {
-    // Text that ends no cell goes in a run at a time; an LF in quotes still
-    // goes alone, to count the line.
-    if (!crPending_ && (cell_ == Cell::Plain || cell_ == Cell::Quoted)) {
-      const bool quoted = cell_ == Cell::Quoted;
-      std::size_t end = at;
-      for (; end < chunk.size(); ++end) {
-        const char c = chunk[end];
-        if (c == '\n' || (quoted ? c == '"' : c == ',' || c == '\r')) break;
+    // Text that ends no cell goes in a run at a time; a line end in quotes
+    // still goes alone, to count the line.
+    if (cell_ == Cell::Plain || cell_ == Cell::Quoted) {
+      const std::size_t end = std::min(
+          chunk.find_first_of(cell_ == Cell::Quoted ? "\"\r\n" : ",\r\n", at), chunk.size());
+      if (end > at) {
+        if (!keep(chunk.substr(at, end - at))) return false;
+        afterCr_ = false;
+        at = end;
+        if (at == chunk.size()) break;
       }
-      cells_.back().append(chunk.substr(at, end - at));
-      at = end;
-      if (at == chunk.size()) break;
     }
     if (!takeCsv(chunk[at++])) return false;
   }
@@ -234,54 +371,59 @@ bool ListingReader::feedCsv(std::string_view chunk) {
 }
 
 bool ListingReader::takeCsv(char c) {
+  // Outside quotes a CR or an LF ends the row; the LF of a CR LF then ends
+  // nothing more.
+  const bool lineEnd = (c == '\r' || c == '\n') && cell_ != Cell::Quoted;
+  if (lineEnd && c == '\n' && afterCr_) {
+    afterCr_ = false;
+    return true;
+  }
   if (!inRow_) {
     inRow_ = true;
     rowLine_ = line_;
   }
-  if (c == '\n') ++line_;
-  if (crPending_) {
-    crPending_ = false;
-    if (c == '\n') return endCsvRecord();
-    // A CR alone ends no line: it belongs to the cell.
-    if (cell_ == Cell::AfterQuote) return fail("a quoted cell has text after its closing quote");
-    cells_.back() += '\r';
-    cell_ = Cell::Plain;
-  }
-  std::string& cell = cells_.back();
+  countLine(c);
+  if (lineEnd) return endCsvRecord();
   if (cell_ == Cell::Quoted) {
-    if (c == '"') {
-      cell_ = Cell::AfterQuote;
-    } else {
-      cell += c;
-    }
+    if (c != '"') return keep({&c, 1});
+    cell_ = Cell::AfterQuote;
   } else if (c == '"' && cell_ != Cell::Plain) {
     // An opening quote, or the second of two inside quotes, which stand for one.
-    if (cell_ == Cell::AfterQuote) cell += c;
+    const bool doubled = cell_ == Cell::AfterQuote;
     cell_ = Cell::Quoted;
+    if (doubled) return keep({&c, 1});
   } else if (c == ',') {
-    earlierCells_ += sizeof(std::string) + cell.size();
-    cells_.emplace_back();
+    if (++cellCount_ <= kKeptCells) cells_.emplace_back();
     cell_ = Cell::Start;
-  } else if (c == '\r') {
-    crPending_ = true;
-  } else if (c == '\n') {
-    return endCsvRecord();
   } else if (cell_ == Cell::AfterQuote) {
     return fail("a quoted cell has text after its closing quote");
   } else {
-    cell += c;
     cell_ = Cell::Plain;
+    return keep({&c, 1});
   }
-  return true;
+  return countRowBytes(1);
+}
+
+bool ListingReader::countRowBytes(std::size_t n) {
+  // A row is a name and a few values; one that never ends is no listing, and
+  // holding it whole would take all the memory there is.
+  rowBytes_ += n;
+  return rowBytes_ <= kMaxRowBytes || fail(std::string(kRowTooLong));
+}
+
+bool ListingReader::keep(std::string_view text) {
+  blankRow_ = false;
+  if (cellCount_ == cells_.size()) cells_.back().append(text);
+  return countRowBytes(text.size());
 }
 
 bool ListingReader::endCsvRecord() {
-  const bool blank = std::all_of(cells_.begin(), cells_.end(),
-                                 [](const std::string& cell) { return cell.empty(); });
   bool usable = true;
-  if (!blank) usable = columns_.empty() ? readHeader() : readCsvRow();
+  if (!blankRow_) usable = columns_.empty() ? readHeader() : readCsvRow();
   cells_.assign(1, std::string());
-  earlierCells_ = 0;
+  cellCount_ = 1;
+  blankRow_ = true;
+  rowBytes_ = 0;
   cell_ = Cell::Start;
   inRow_ = false;
   return usable;
@@ -289,12 +431,21 @@ bool ListingReader::endCsvRecord() {
 
 bool ListingReader::readHeader() {
   for (const std::string& cell : cells_) {
-    const std::size_t column = columnNamed(cell);
+    const std::size_t column = columnNamed(cell, false);
     if (column == kNoColumn) return fail("no setting is called '" + shown(cell) + "'");
     if (std::find(columns_.begin(), columns_.end(), column) != columns_.end()) {
-      return fail(columnName(column, false) + " is named twice");
+      return fail(std::string(columnName(column, false)) + " is named twice");
     }
     columns_.push_back(column);
+    // A Block cell holds every setting, so no setting's own cell may say
+    // otherwise in the same row.
+    const auto setting = std::find_if(columns_.begin(), columns_.end(),
+                                      [](std::size_t named) { return named < kSettingCount; });
+    if (setting != columns_.end() &&
+        std::find(columns_.begin(), columns_.end(), kBlockColumn) != columns_.end()) {
+      return fail("Block cannot go with " + std::string(kSettings[*setting].name) +
+                  ": a Block cell sets all seven bytes");
+    }
   }
   if (std::find(columns_.begin(), columns_.end(), kFileColumn) == columns_.end()) {
     return fail("the header has no File column");
@@ -303,8 +454,8 @@ bool ListingReader::readHeader() {
 }
 
 bool ListingReader::readCsvRow() {
-  if (cells_.size() != columns_.size()) {
-    return fail("the row has " + cellCount(cells_.size()) + ", the header " +
+  if (cellCount_ != columns_.size()) {
+    return fail("the row has " + cellCount(cellCount_) + ", the header " +
                 cellCount(columns_.size()));
   }
   ListingRow row;
@@ -319,26 +470,46 @@ bool ListingReader::readCsvRow() {
       const long value = settingValue(setting, cell);
       if (value < 0) return fail(badValue(setting, "'" + shown(cell) + "'"));
       row.values[column] = static_cast<std::int32_t>(value);
+    } else if (column == kBlockColumn && !cell.empty()) {
+      SoundImage::Block block{};
+      std::string bytes;
+      if (cell.size() != 2 * block.size() || !fromHex(cell, bytes)) {
+        return fail(badValue(columnName(column, false), "'" + shown(cell) + "'",
+                             "use " + std::to_string(2 * block.size()) + " hex digits"));
+      }
+      for (std::size_t at = 0; at < block.size(); ++at) {
+        block[at] = static_cast<std::uint8_t>(bytes[at]);
+      }
+      row.block = block;
     }
   }
   return addRow(std::move(row));
 }
 
 bool ListingReader::feedJson(std::string_view chunk) {
-  for (std::size_t end = chunk.find('\n'); end != std::string_view::npos; end = chunk.find('\n')) {
+  while (!chunk.empty()) {
+    // The LF of a CR LF: the CR ended the line.
+    if (afterCr_ && chunk[0] == '\n') chunk.remove_prefix(1);
+    afterCr_ = false;
+    const std::size_t end = std::min(chunk.find_first_of("\r\n"), chunk.size());
+    if (jsonLine_.size() + end > kMaxRowBytes) {
+      rowLine_ = line_;
+      return fail(std::string(kRowTooLong));
+    }
     jsonLine_.append(chunk.substr(0, end));
+    if (end == chunk.size()) break;
+    afterCr_ = chunk[end] == '\r';
     chunk.remove_prefix(end + 1);
     if (!readJsonLine()) return false;
     jsonLine_.clear();
     ++line_;
   }
-  jsonLine_.append(chunk);
   return true;
 }
 
 bool ListingReader::readJsonLine() {
   rowLine_ = line_;
-  if (jsonLine_.find_first_not_of(" \t\r") == std::string::npos) return true;
+  if (jsonLine_.find_first_not_of(" \t") == std::string::npos) return true;
   JsonRow json;
   if (!nlohmann::json::sax_parse(jsonLine_, &json)) return fail(std::move(json.problem));
   return addRow(std::move(json.row));
@@ -367,6 +538,11 @@ std::size_t ListingReader::NameHash::operator()(std::size_t row) const {
 
 bool ListingReader::SameName::operator()(std::size_t a, std::size_t b) const {
   return (*rows)[a].file == (*rows)[b].file;
+}
+
+void ListingReader::countLine(char c) {
+  if (c == '\r' || (c == '\n' && !afterCr_)) ++line_;
+  afterCr_ = c == '\r';
 }
 
 bool ListingReader::fail(std::string message) {

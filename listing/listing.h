@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -17,23 +18,35 @@
 
 /// One file of a listing read back, and what to set in it.
 struct ListingRow {
-  /// The name as the listing gives it.
+  /// The name as the listing gives it: byte for byte in CSV; in JSON the
+  /// bytes of "fileBytes" when given, else the text of "file".
   std::string file;
   /// Per setting, in kSettings order: the value to set (0 or 1 for a switch,
   /// 0 to 65535 for LimitTime), or -1 to leave the file's value.
   std::array<std::int32_t, kSettingCount> values;
+  /// The settings block's seven bytes (0x389 to 0x38F) to write as they are,
+  /// from a CSV Block cell; absent when the row has none, and then `values`
+  /// say what to set. A row with a block has no values.
+  std::optional<SoundImage::Block> block;
 };
 
 /// Reads a listing in the form --show --csv or --show --json writes, fed in
-/// chunks of any size, keeping only the rows and the row being read. A `{`
-/// first (after a UTF-8 BOM) makes it JSON Lines, anything else CSV.
+/// chunks of any size, keeping only the rows and the row being read. Its
+/// first character that is no white space (after a UTF-8 BOM) tells the
+/// form: `{` makes it JSON Lines, anything else CSV. A listing in UTF-16 is
+/// refused: it must be UTF-8. Lines end in LF, CR LF or a CR alone (old Mac
+/// files), each counted as one.
 ///
 /// A CSV listing has a header naming a File column and any of the settings,
 /// in any order and letter case; empty cells and absent columns leave a
 /// setting as it is. Rows whose cells are all empty are skipped, as
-/// spreadsheets add them. A JSON line is an object with "file" and any of
+/// spreadsheets add them. In place of setting columns a CSV listing may
+/// have a Block column: 14 hex digits, the block's bytes as they are, or
+/// empty to leave the file as it is. A JSON line is an object with "file" and any of
 /// the settings as keys, in any letter case; null or an absent key leaves a
-/// setting as it is. SaveMark, in either form, is taken and ignored.
+/// setting as it is. A name that is no UTF-8 comes as "fileBytes", its bytes
+/// as hex digits, which then name the file in place of "file". SaveMark, in
+/// either form, is taken and ignored.
 ///
 /// The first bad row makes the whole listing unusable, so nothing is set
 /// from a listing with a mistake in it.
@@ -44,6 +57,10 @@ class ListingReader {
   ListingReader(const ListingReader&) = delete;
   ListingReader& operator=(const ListingReader&) = delete;
 
+  /// Makes a single 0x1A as the very last byte of the listing its end, as
+  /// DOS-era editors save text; call it before feed(). A 0x1A elsewhere, or
+  /// without this, is a byte of the listing like any other.
+  void endsAtCtrlZ(bool on) { endsAtCtrlZ_ = on; }
   /// Takes the next bytes of the listing; false once the listing is known
   /// to be unusable (see error()), and for every call after that.
   bool feed(std::string_view chunk);
@@ -67,8 +84,23 @@ class ListingReader {
   // Where the CSV reader is within a cell.
   enum class Cell { Start, Plain, Quoted, AfterQuote };
 
+  // Takes the listing's bytes, from the first on; false once it is unusable.
+  bool takeBytes(std::string_view chunk);
+  // Looks at the bytes in start_ for a BOM, passing a UTF-8 one over and
+  // refusing one of UTF-16; bytes that are no BOM go on as text once they
+  // cannot become one, or at the end.
+  bool readBom(bool atEnd);
+  // Takes the text after the BOM, deciding the form on its first character
+  // that is no white space.
+  bool takeText(std::string_view text);
+  // Counts the line ends: LF, CR LF or CR alone, as text editors show them.
+  void countLine(char c);
   bool feedCsv(std::string_view chunk);
   bool takeCsv(char c);
+  // Adds the row's next bytes to its length; false past the most a row holds.
+  bool countRowBytes(std::size_t n);
+  // Adds text to the cell being read, when it is one of those kept.
+  bool keep(std::string_view text);
   bool endCsvRecord();
   bool readHeader();
   bool readCsvRow();
@@ -77,16 +109,21 @@ class ListingReader {
   bool addRow(ListingRow&& row);
   bool fail(std::string message);
 
+  bool endsAtCtrlZ_ = false;
+  bool ctrlZHeld_ = false;  // the last chunk ended in a 0x1A, not yet taken
   Form form_ = Form::Unknown;
-  std::size_t bomBytes_ = 0;  // how much of a UTF-8 BOM the listing began with
-  std::size_t line_ = 1;      // the line of the next byte
-  std::size_t rowLine_ = 1;   // the line the row being read starts on
+  bool bomRead_ = false;     // the listing's first bytes were looked at for a BOM
+  std::string start_;        // the first bytes, while they may be a BOM
+  std::size_t line_ = 1;     // the line of the next byte
+  std::size_t rowLine_ = 1;  // the line the row being read starts on
+  bool afterCr_ = false;     // the last byte was a CR, so an LF is its line end's end
 
   Cell cell_ = Cell::Start;
   bool inRow_ = false;
-  bool crPending_ = false;  // a CR that is a line end if an LF follows
-  std::vector<std::string> cells_ = std::vector<std::string>(1);
-  std::size_t earlierCells_ = 0;  // what the row's cells before the last hold
+  std::vector<std::string> cells_ = std::vector<std::string>(1);  // the first cells
+  std::size_t cellCount_ = 1;                                     // all the row's cells
+  bool blankRow_ = true;      // no cell of the row holds anything yet
+  std::size_t rowBytes_ = 0;  // the row's bytes so far, its line end not counted
   // Per column: a setting's index in kSettings, or kFileColumn, kMarkColumn.
   std::vector<std::size_t> columns_;
 

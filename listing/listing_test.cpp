@@ -62,10 +62,12 @@ TEST(ListingCsv, RowsFollowTheHeader) {
       "\"x,y\",off,on,0,off,on,off,no");
 }
 
-// The rows, a line each: the name, then each value or '-' for none; or
-// "LINE: error" when the listing is refused.
-std::string readIn(std::string_view listing, std::size_t chunk) {
+// The rows, a line each: the name, then each value or '-' for none, then the
+// block in hex when there is one; or "LINE: error" when the listing is
+// refused.
+std::string readIn(std::string_view listing, std::size_t chunk, bool endsAtCtrlZ) {
   ListingReader reader;
+  reader.endsAtCtrlZ(endsAtCtrlZ);
   bool usable = true;
   for (std::size_t at = 0; usable && at < listing.size(); at += chunk) {
     usable = reader.feed(listing.substr(at, chunk));
@@ -79,6 +81,13 @@ std::string readIn(std::string_view listing, std::size_t chunk) {
     for (const std::int32_t value : row.values) {
       text += value < 0 ? " -" : " " + std::to_string(value);
     }
+    if (row.block) {
+      text += ' ';
+      for (const std::uint8_t byte : *row.block) {
+        text += "0123456789abcdef"[byte >> 4];
+        text += "0123456789abcdef"[byte & 0xF];
+      }
+    }
     text += '\n';
   }
   return text;
@@ -86,11 +95,14 @@ std::string readIn(std::string_view listing, std::size_t chunk) {
 
 // What readIn says, the listing fed whole and then a byte at a time, so
 // that every chunk boundary falls inside a BOM, a quoted cell and a CR LF.
-std::string read(std::string_view listing) {
-  std::string whole = readIn(listing, listing.size());
-  EXPECT_EQ(readIn(listing, 1), whole) << "fed a byte at a time";
+std::string read(std::string_view listing, bool endsAtCtrlZ = false) {
+  std::string whole = readIn(listing, listing.size(), endsAtCtrlZ);
+  EXPECT_EQ(readIn(listing, 1, endsAtCtrlZ), whole) << "fed a byte at a time";
   return whole;
 }
+
+// The most a row may hold, its line end not counted.
+constexpr std::size_t kMiB = std::size_t{1} << 20;
 
 struct ListingCase {
   std::string listing;
@@ -114,13 +126,23 @@ TEST(ListingReader, ReadsCsv) {
       // Quoted cells: commas, doubled quotes, LF and CR LF kept in the name.
       {"File,TimerA\n\"a,b\",1\n\"say \"\"hi\"\"\",0\n\"two\nlines\",\"\"\n\"cr\r\nlf\",\"on\"\n",
        "a,b 1 - - - - -\nsay \"hi\" 0 - - - - -\ntwo\nlines - - - - - -\ncr\r\nlf 1 - - - - -\n"},
-      // A quote inside an unquoted cell, and a CR that ends no line.
-      {"File\na\"b\nc\rd\n", "a\"b - - - - - -\nc\rd - - - - - -\n"},
+      // A quote inside an unquoted cell; a CR alone ends a line, as old Mac
+      // programs end them, but is kept in quotes.
+      {"File\na\"b\nc\rd\n", "a\"b - - - - - -\nc - - - - - -\nd - - - - - -\n"},
+      {"File,LimitTime\r\"c\rd\",7\r\rb,8", "c\rd - - 7 - - -\nb - - 8 - - -\n"},
       {"\xEF\xBB\xBF"
        "File,LimitTime\r\na.dat,7\r\nb.dat,8\r",
        "a.dat - - 7 - - -\nb.dat - - 8 - - -\n"},
       // Blank lines and rows of empty cells, as spreadsheets leave them.
       {"\r\nFile,TimerA\n\na.dat,on\n,\n\r\n\n", "a.dat 1 - - - - -\n"},
+      {" \t\r\n File\na", "a - - - - - -\n"},
+      // The block's bytes as they are, in place of settings.
+      {"file,BLOCK,SaveMark\na,0123456789abCD,yes\nb,,no\n",
+       "a - - - - - - 0123456789abcd\nb - - - - - -\n"},
+      // A row of 1 MiB, with or without its line end.
+      {"File,TimerA\r\n" + std::string(kMiB - 3, 'n') + ",on\r\n",
+       std::string(kMiB - 3, 'n') + " 1 - - - - -\n"},
+      {"File\n" + std::string(kMiB, 'n'), std::string(kMiB, 'n') + " - - - - - -\n"},
   };
   for (const ListingCase& c : cases) EXPECT_EQ(read(c.listing), c.read) << c.listing;
 }
@@ -160,9 +182,25 @@ TEST(ListingReader, RefusesBadCsv) {
       {"File,Timer\na,on\n", "1: no setting is called 'Timer'"},
       // Half a BOM is no BOM: its bytes start the header, which is CSV.
       {"\xEF\xBB{File\n", "1: no setting is called '\xEF\xBB{File'"},
+      {std::string("\xFF\xFE"
+                   "F\0",
+                   4),
+       "1: the listing is UTF-16: save it as UTF-8"},
+      {std::string("\xFE\xFF\0F", 4), "1: the listing is UTF-16: save it as UTF-8"},
       {"File,TimerA,\n", "1: no setting is called ''"},
+      {"\xEF\xBB\xBF\xEF\xBB\xBF"
+       "File\n",
+       "1: no setting is called '<U+FEFF>File'"},
       {"\n\nTimerA,SaveMark\n", "3: the header has no File column"},
       {"File,TimerA,timera\n", "1: TimerA is named twice"},
+      {"File,FileBytes\n", "1: no setting is called 'FileBytes'"},
+      {"File,Block,TimerB\n", "1: Block cannot go with TimerB: a Block cell sets all seven bytes"},
+      {"LimitTime,File,block\n",
+       "1: Block cannot go with LimitTime: a Block cell sets all seven bytes"},
+      {"File,Block\na,0123456789abc\n", "2: Block cannot be '0123456789abc': use 14 hex digits"},
+      {"File,Block\na,0123456789abcdef\n",
+       "2: Block cannot be '0123456789abcdef': use 14 hex digits"},
+      {"File,Block\na,0123456789abcg\n", "2: Block cannot be '0123456789abcg': use 14 hex digits"},
       {"file,SaveMark,File\n", "1: File is named twice"},
       {"File,TimerB\na,on\nb, on\n", "3: TimerB cannot be ' on': use on or off"},
       {"File,LimitTime\na,65536\n", "2: LimitTime cannot be '65536': use a number from 0 to 65535"},
@@ -177,10 +215,14 @@ TEST(ListingReader, RefusesBadCsv) {
       {"File,TimerA\n\"x\ny\",on\n\"z\r\n\",\"o\nn\"\n",
        "4: TimerA cannot be 'o?n': use on or off"},
       {"File\n\"a\r\nb\"\n\"a\r\nb\"\n", "4: 'a??b' is listed twice"},
+      {"File\ra\r\n\rb\ra\n", "5: 'a' is listed twice"},
       // What is no listing at all ends the reading before it fills the memory.
       {std::string("File\na\n") + std::string(2, '\0'), "3: the listing holds a NUL byte"},
       {"File\n" + std::string((std::size_t{1} << 20) + 1, 'a'), "2: a row is longer than 1 MiB"},
-      {"File\n" + std::string(std::size_t{1} << 16, ','), "2: a row is longer than 1 MiB"},
+      {"File\n" + std::string(kMiB + 1, 'a') + "\r\n", "2: a row is longer than 1 MiB"},
+      {"File\n" + std::string(kMiB + 1, ','), "2: a row is longer than 1 MiB"},
+      {"File\nx" + std::string(kMiB - 1, ',') + "\n",
+       "2: the row has 1048576 cells, the header 1 cell"},
   };
   for (const ListingCase& c : cases) EXPECT_EQ(read(c.listing), c.read) << c.listing;
 }
@@ -191,6 +233,25 @@ TEST(ListingReader, NamesTheLineThatFirstRepeatsAName) {
   std::string listing = "File\n";
   for (int i = 0; i < 200; ++i) listing += "f" + std::to_string(i == 90 || i == 150 ? 7 : i) + "\n";
   EXPECT_EQ(read(listing), "92: 'f7' is listed twice");
+}
+
+// A 0x1A, as DOS-era editors end a file, ends the listing only where the
+// caller says it may, and only as its very last byte.
+TEST(ListingReader, EndsAtCtrlZOnlyWhenTold) {
+  const std::string rows = "File,TimerA\na,on";
+  const struct {
+    std::string listing;
+    bool endsAtCtrlZ;
+    std::string read;
+  } cases[] = {
+      {rows + "\n\x1A", true, "a 1 - - - - -\n"},
+      {rows + "\x1A", true, "a 1 - - - - -\n"},
+      {"{\"file\":\"a\"}\x1A", true, "a - - - - - -\n"},
+      {rows + "\n\x1A", false, "3: the row has 1 cell, the header 2 cells"},
+      {rows + "\n\x1A\x1A", true, "3: the row has 1 cell, the header 2 cells"},
+      {"File,TimerA\n\x1A\na,on", true, "2: the row has 1 cell, the header 2 cells"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(read(c.listing, c.endsAtCtrlZ), c.read) << c.listing;
 }
 
 TEST(ListingReader, ReadsJsonLines) {
@@ -205,12 +266,23 @@ TEST(ListingReader, ReadsJsonLines) {
        "\n"
        R"({"saveMark":{"Timer":1},"file":"d"})",
        "c - - - - - -\nd - - - - - -\n"},
+      {R"({"file":"a","LimitTime":-0})", "a - - 0 - - -\n"},
+      // A name that is no UTF-8 as its bytes; the readable "file" is passed
+      // over, and two names that read alike are two files.
+      {R"({"fileBytes":"fF2E64","file":"\ufffd.d"})", "\xFF.d - - - - - -\n"},
+      {"{\"file\":\"?\",\"FILEBYTES\":\"61\"}\n{\"file\":\"?\",\"fileBytes\":\"62\"}\n"
+       "{\"file\":\"c\",\"fileBytes\":null}",
+       "a - - - - - -\nb - - - - - -\nc - - - - - -\n"},
       // Escapes make the name; a BOM, CR LF and blank lines are passed over.
       {"\xEF\xBB\xBF"
        R"({"file":"\u00e9t\u00e9, \"q\"\n.dat"})"
        "\r\n \t\r\n\n"
        R"( {"file":"x"} )",
        "\xC3\xA9t\xC3\xA9, \"q\"\n.dat - - - - - -\nx - - - - - -\n"},
+      {"{\"file\":\"a\"}\r{\"file\":\"b\"}\r", "a - - - - - -\nb - - - - - -\n"},
+      {"\xEF\xBB\xBF\r\n {\"file\":\"a\"}", "a - - - - - -\n"},
+      {R"({"file":")" + std::string(kMiB - 11, 'j') + "\"}\r\n",
+       std::string(kMiB - 11, 'j') + " - - - - - -\n"},
   };
   for (const ListingCase& c : cases) EXPECT_EQ(read(c.listing), c.read) << c.listing;
 }
@@ -234,19 +306,39 @@ TEST(ListingReader, RefusesBadJsonLines) {
       {R"({"file":"a","LimitTime":65536})",
        "1: LimitTime cannot be 65536: use a number from 0 to 65535"},
       {R"({"file":"a","LimitTime":-1})", "1: LimitTime cannot be -1: use a number from 0 to 65535"},
+      // Past a double: JSON still, and out of range like any other number.
+      {R"({"file":"a","LimitTime":1e400})",
+       "1: LimitTime cannot be 1e400: use a number from 0 to 65535"},
+      {R"({"file":"a","TimerA":-1E400})", "1: TimerA cannot be -1E400: use on or off"},
+      {R"({"file":"a","saveMark":[1e400]})", "1: the number 1e400 is out of range"},
+      {"{\"file\":\"a\"}\n1e400", "2: the line is not a JSON object"},
       {R"({"file":"a","LimitTime":300.0})",
        "1: LimitTime cannot be 300.0: use a number from 0 to 65535"},
       {R"({"file":"a","LimitTime":"300"})",
        "1: LimitTime cannot be \"300\": use a number from 0 to 65535"},
       {R"({"file":"a","TimerA":"o\nn"})", R"(1: TimerA cannot be "o\nn": use on or off)"},
+      {R"({"file":"a","TimerA":")" + std::string(200, 'x') + R"("})",
+       "1: TimerA cannot be \"" + std::string(80, 'x') + "\"...: use on or off"},
+      {R"({"file":"a","TimerA":"\ufeffon"})", R"(1: TimerA cannot be "<U+FEFF>on": use on or off)"},
       {R"({"file":"a","TimerA":[true]})", "1: TimerA cannot be [...]: use on or off"},
       {R"({"file":"a","LimitTime":{"n":1}})",
        "1: LimitTime cannot be {...}: use a number from 0 to 65535"},
       {R"({"TimerA":true})", "1: the row names no file"},
       {R"({"file":""})", "1: the row names no file"},
+      {"\n \r\n{\"file\":\"\"}", "3: the row names no file"},
       {R"({"file":7})", "1: the row names no file"},
       {R"({"file":["a"]})", "1: the row names no file"},
       {"{\"file\":\"a\"}\r\n{\"file\":\"A\"}\r\n{\"file\":\"a\"}\r\n", "3: 'a' is listed twice"},
+      {"{\"file\":\"a\"}\n{\"file\":\"b\",\"fileBytes\":\"61\"}", "2: 'a' is listed twice"},
+      {R"({"file":"a","fileBytes":"616"})",
+       R"(1: fileBytes cannot be "616": use two hex digits a byte)"},
+      {R"({"fileBytes":"6g"})", R"(1: fileBytes cannot be "6g": use two hex digits a byte)"},
+      {R"({"fileBytes":61})", "1: fileBytes cannot be 61: use two hex digits a byte"},
+      {R"({"file":"a","fileBytes":""})", "1: the row names no file"},
+      {R"({"fileBytes":"61","FileBytes":"61"})", "1: fileBytes is named twice"},
+      {"{\"file\":\"a\"}\r\r\n{\"file\":\"a\"}", "3: 'a' is listed twice"},
+      {"{\"file\":\"a\"}\n{\"file\":\"" + std::string(kMiB - 10, 'j') + "\"}",
+       "2: a row is longer than 1 MiB"},
   };
   for (const ListingCase& c : cases) EXPECT_EQ(read(c.listing), c.read) << c.listing;
 }

@@ -2,10 +2,12 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string_view>
 
 #include "collection/collection_args.h"
+#include "console/standard.h"
 #include "image/settings.h"
 #include "image/sound_image.h"
 #include "listing/listing.h"
@@ -24,8 +26,9 @@ constexpr std::string_view kProgram = "ym2608-settings";
 constexpr std::string_view kHelp =
     "usage: ym2608-settings FILE\n"
     "       ym2608-settings --show [--json | --csv] [--] FILE...\n"
-    "       ym2608-settings --set NAME=VALUE [--set NAME=VALUE]... [--dry-run] [--] FILE...\n"
-    "       ym2608-settings --apply LISTING [--dry-run]\n"
+    "       ym2608-settings --set NAME=VALUE [--set NAME=VALUE]... [--undo FILE] [--dry-run]\n"
+    "                       [--] FILE...\n"
+    "       ym2608-settings --apply LISTING [--undo FILE] [--dry-run]\n"
     "       ym2608-settings --help | --version\n"
     "\n"
     "With one FILE and no option, edit its settings in the menu.\n"
@@ -36,9 +39,13 @@ constexpr std::string_view kHelp =
     "  --set NAME=VALUE  set a setting in each FILE and stamp the save mark;\n"
     "                    a file that is already so is not written\n"
     "  --apply LISTING   set each file a listing names to the values in its row,\n"
-    "                    as --set does; LISTING is what --show --csv or\n"
-    "                    --show --json wrote (- for standard input), checked\n"
-    "                    whole before any file is opened\n"
+    "                    or to the bytes of its Block, writing only files that\n"
+    "                    differ; LISTING is what --show --csv, --show --json or\n"
+    "                    --undo wrote (- for standard input), checked whole\n"
+    "                    before any file is opened\n"
+    "  --undo FILE       with --set or --apply: write FILE, which must be new, a CSV\n"
+    "                    listing of the settings block each written file held;\n"
+    "                    --apply FILE gives the files back byte for byte\n"
     "  --dry-run         with --set or --apply: report what would change, write nothing\n"
     "  --                the arguments after it are files, whatever their names;\n"
     "                    before it, options may stand anywhere\n"
@@ -65,6 +72,8 @@ std::string why(int error) {
       return "not a regular file";
     case FileError::InUse:
       return "in use by another program; left as it is";
+    case FileError::DeviceName:
+      return "a name Windows keeps for a device";
     default:
       return std::strerror(error);
   }
@@ -96,26 +105,104 @@ std::string valueText(const Setting& setting, unsigned value) {
                                              : std::to_string(value);
 }
 
-// Applies the assignments and the mark to the image; returns what changed,
-// old value first ("LimitTime 300 -> 120, save mark stamped"), or "" when
-// nothing did.
-std::string applyTo(SoundImage& image, const std::vector<Assignment>& assignments) {
-  std::string changes;
-  for (const Assignment& a : assignments) {
-    const unsigned old = valueOf(image, *a.setting);
-    if (old == a.value) continue;
-    setValue(image, *a.setting, a.value);
-    if (!changes.empty()) changes += ", ";
-    changes += std::string(a.setting->name) + " " + valueText(*a.setting, old) + " -> " +
-               valueText(*a.setting, a.value);
-  }
-  if (!image.hasSaveMark()) {
-    image.stampSaveMark();
-    if (!changes.empty()) changes += ", ";
-    changes += "save mark stamped";
-  }
-  return changes;
+// What a run does to each file's block.
+struct Change {
+  /// The settings to set (--set, a listing's setting columns).
+  const std::vector<Assignment>* assignments = nullptr;
+  /// --set stamps the save mark even on a file whose settings are already
+  /// so: it makes them take effect. A listing stamps it only with a change.
+  bool stampAlways = true;
+  /// Or the block's seven bytes exactly (a Block listing, an undo).
+  const SoundImage::Block* block = nullptr;
+};
+
+// Adds "Name old -> new" to `changes` when the setting's value in `image`
+// is no longer `old`.
+void addChange(std::string& changes, const Setting& setting, unsigned old,
+               const SoundImage& image) {
+  const unsigned now = valueOf(image, setting);
+  if (now == old) return;
+  if (!changes.empty()) changes += ", ";
+  changes +=
+      std::string(setting.name) + " " + valueText(setting, old) + " -> " + valueText(setting, now);
 }
+
+// Makes the change in the image; returns what changed, old value first, in
+// the order the settings were given ("LimitTime 300 -> 120, save mark
+// stamped"), or "" when nothing did.
+std::string makeChange(SoundImage& image, const Change& change) {
+  const SoundImage::Block before = image.block();
+  const bool marked = image.hasSaveMark();
+  std::string changes;
+  if (change.block != nullptr) {
+    unsigned old[kSettingCount];
+    for (std::size_t i = 0; i < kSettingCount; ++i) old[i] = valueOf(image, kSettings[i]);
+    image.setBlock(*change.block);
+    for (std::size_t i = 0; i < kSettingCount; ++i) addChange(changes, kSettings[i], old[i], image);
+  } else {
+    for (const Assignment& a : *change.assignments) {
+      const unsigned old = valueOf(image, *a.setting);
+      setValue(image, *a.setting, a.value);
+      addChange(changes, *a.setting, old, image);
+    }
+    if (change.stampAlways || image.block() != before) image.stampSaveMark();
+  }
+  if (image.block() == before) return "";
+  if (marked != image.hasSaveMark()) {
+    if (!changes.empty()) changes += ", ";
+    changes += marked ? "save mark removed" : "save mark stamped";
+  }
+  // A block put back may differ only in bytes and bits no setting owns.
+  return changes.empty() ? "other bytes of the block changed" : changes;
+}
+
+// The --undo listing: a row a file written, with the block as it was, each
+// handed to the system before its file is written, so that a run stopped
+// at any point leaves a listing of every file it changed.
+class UndoListing {
+ public:
+  explicit UndoListing(FileAccess& files) : files_(files) {}
+  UndoListing(const UndoListing&) = delete;
+  UndoListing& operator=(const UndoListing&) = delete;
+  ~UndoListing() {
+    if (file_ != kNoFile) files_.close(file_);
+  }
+
+  /// Creates the listing at `path`, which must be new, with its header; 0
+  /// or why not (EEXIST when anything has that name).
+  int create(const std::string& path) {
+    const Opened opened = files_.open(path.c_str(), OpenMode::CreateNew);
+    if (opened.file == kNoFile) return opened.error;
+    file_ = opened.file;
+    return put(std::string(kFileName) + "," + std::string(kBlockName));
+  }
+  /// Adds `file`'s row with the block it holds before the write; 0 or why not.
+  int add(std::string_view file, const SoundImage::Block& before) {
+    return put(
+        csvField(file) + "," +
+        hexBytes(std::string_view(reinterpret_cast<const char*>(before.data()), before.size())));
+  }
+  /// Hands the listing to the disk and closes it; 0 or why that failed.
+  int finish() {
+    const int error = files_.sync(file_);
+    const int closeError = files_.close(file_);
+    file_ = kNoFile;
+    return error != 0 ? error : closeError;
+  }
+
+ private:
+  int put(std::string line) {
+    line += lineEnd();
+    const Moved moved = files_.writeAt(file_, reinterpret_cast<const std::uint8_t*>(line.data()),
+                                       line.size(), offset_);
+    offset_ += moved.bytes;
+    return moved.error;
+  }
+
+  FileAccess& files_;
+  FileHandle file_ = kNoFile;
+  std::uint64_t offset_ = 0;
+};
 
 // One run over many files: the image, the streams and the exit status
 // they share.
@@ -125,9 +212,9 @@ class Run {
       FileAccess& files)
       : args_(args), image_(image), out_(out), errors_(errors), files_(files) {}
 
-  /// Shows or sets one file and puts out its line; false when that line
-  /// could not be written and the run must stop (status() says how).
-  bool file(const std::string& name, const std::vector<Assignment>& assignments) {
+  /// Shows or changes one file and puts out its line; false when the run
+  /// must stop (its output or its undo listing failed; status() says how).
+  bool file(const std::string& name, const Change& change) {
     if (!load(name)) return true;
     if (args_.mode == CollectionArgs::Mode::Show) {
       if (!headed_) {
@@ -136,13 +223,21 @@ class Run {
       }
       return put(showRow(args_.format, image_, name), "");
     }
-    std::string changes = applyTo(image_, assignments);
+    std::string changes = makeChange(image_, change);
     if (!changes.empty() && !args_.dryRun) {
+      int undoError = 0;
       const FileResult written =
           image_.writeBlock(name.c_str(), files_, OpenMode::UpdateRegular, [&](SoundImage& now) {
-            changes = applyTo(now, assignments);
-            return !changes.empty();
+            const SoundImage::Block before = now.block();
+            changes = makeChange(now, change);
+            if (changes.empty() || undo_ == nullptr) return !changes.empty();
+            undoError = undo_->add(name, before);
+            return undoError == 0;
           });
+      if (undoError != 0) {
+        failed(args_.undo, why(undoError) + "; stopped before writing " + printable(name));
+        return false;
+      }
       if (!written) {
         const bool opening = written.failed == FileResult::Step::Open;
         return failed(name, (opening ? "cannot open for writing: " : "") + reason(written));
@@ -150,6 +245,38 @@ class Run {
     }
     const std::string report = printable(name) + ": " + (changes.empty() ? "unchanged" : changes);
     return put(report, report);
+  }
+
+  /// Creates the --undo listing when one is asked for and this is no dry
+  /// run; false, with the reason said, when it cannot be created.
+  bool startUndo() {
+    if (args_.undo.empty()) return true;
+    if (args_.dryRun) {
+      // Nothing is created, but a name taken would stop the real run.
+      const Opened taken = files_.open(args_.undo.c_str(), OpenMode::ReadRegular);
+      if (taken.file != kNoFile) files_.close(taken.file);
+      if (taken.file == kNoFile && taken.error != EISDIR && taken.error != FileError::NotRegular &&
+          taken.error != FileError::DeviceName) {
+        return true;
+      }
+      failed(args_.undo, "exists already; --undo writes a new file");
+      return false;
+    }
+    undo_ = std::make_unique<UndoListing>(files_);
+    const int error = undo_->create(args_.undo);
+    if (error == 0) return true;
+    failed(args_.undo, error == EEXIST ? "exists already; --undo writes a new file" : why(error));
+    undo_.reset();
+    return false;
+  }
+
+  /// Ends the run, handing the undo listing to the disk; returns the status.
+  int finish() {
+    if (undo_ != nullptr) {
+      if (const int error = undo_->finish()) failed(args_.undo, why(error));
+      undo_.reset();
+    }
+    return status_;
   }
 
   /// Reports a problem of `what` (a file, an argument) on standard error;
@@ -210,6 +337,7 @@ class Run {
   OutputSink& out_;
   OutputSink& errors_;
   FileAccess& files_;
+  std::unique_ptr<UndoListing> undo_;
   bool headed_ = args_.format != ShowFormat::Table;
   int status_ = 0;
 };
@@ -230,6 +358,7 @@ bool readListing(const std::string& listing, InputSource& input, FileAccess& fil
     }
     file = opened.file;
   }
+  reader.endsAtCtrlZ(standardInput && ctrlZEndsText());
   // The listing streams through this buffer; only the rows are kept.
   std::vector<char> buffer(std::size_t{64} * 1024);
   bool ok = true;
@@ -277,7 +406,8 @@ std::vector<Assignment> assignmentsOf(const ListingRow& row) {
 }
 
 // Sets each file of the listing to its row's values, in listing order, as
-// --set does.
+// --set does, or puts back its row's block; a file that already holds them
+// is not written, whatever its save mark.
 int applyListing(const CollectionArgs& args, InputSource& input, OutputSink& errors,
                  FileAccess& files, Run& run) {
   ListingReader reader;
@@ -289,20 +419,26 @@ int applyListing(const CollectionArgs& args, InputSource& input, OutputSink& err
                         ": too long to hold in memory");
     return 2;
   }
+  if (!run.startUndo()) return 2;
+  std::vector<Assignment> assignments;
   for (const ListingRow& row : reader.rows()) {
-    if (!run.file(row.file, assignmentsOf(row))) break;
+    assignments = assignmentsOf(row);
+    const Change change{&assignments, false, row.block ? &*row.block : nullptr};
+    if (!run.file(row.file, change)) break;
   }
-  return run.status();
+  return run.finish();
 }
 
 // Shows or sets each FILE of the command line, its patterns expanded, in
 // order.
 int eachFile(int argc, const char* const argv[], const CollectionArgs& args, FileNames& names,
              Run& run) {
-  if (!run.start()) return run.status();
+  if (!run.startUndo()) return 2;
+  if (!run.start()) return run.finish();
   std::vector<std::string> expanded;
   std::string arg;
   std::string error;
+  const Change change{&args.assignments};
   for (int i = 1; i < argc; ++i) {
     if (!args.isFile[static_cast<std::size_t>(i)]) continue;
     arg = argv[i];
@@ -311,10 +447,10 @@ int eachFile(int argc, const char* const argv[], const CollectionArgs& args, Fil
       continue;
     }
     for (const std::string& file : expanded) {
-      if (!run.file(file, args.assignments)) return run.status();
+      if (!run.file(file, change)) return run.finish();
     }
   }
-  return run.status();
+  return run.finish();
 }
 
 }  // namespace

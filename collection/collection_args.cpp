@@ -101,6 +101,15 @@ bool readOption(int argc, const char* const argv[], int& i, CollectionArgs& args
     return valueOf(argc, argv, i, "--set", "NAME=VALUE", value, error) &&
            addAssignment(value, args, error);
   }
+  if (hasValue(arg, "--undo")) {
+    if (!valueOf(argc, argv, i, "--undo", "a FILE to create", value, error)) return false;
+    if (!args.undo.empty() || value.empty()) {
+      error = value.empty() ? "--undo takes a FILE to create" : "--undo takes one FILE";
+      return false;
+    }
+    args.undo = value;
+    return true;
+  }
   if (hasValue(arg, "--apply")) {
     if (!valueOf(argc, argv, i, "--apply", "a LISTING file, or -", value, error)) return false;
     if (given.apply) {
@@ -130,6 +139,7 @@ const char* conflict(const Given& g, const CollectionArgs& args) {
   if (g.csv && !g.show) return "--csv goes with --show";
   if (g.json && g.csv) return "--json and --csv do not go together";
   if (args.dryRun && !set && !g.apply) return "--dry-run goes with --set or --apply";
+  if (!args.undo.empty() && g.show) return "--undo goes with --set or --apply, not --show";
   if (g.apply && g.anyFile) return "--apply takes its files from the LISTING, not the command line";
   if (!g.apply && !g.anyFile) return "no FILE given";
   return nullptr;

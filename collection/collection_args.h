@@ -23,6 +23,8 @@ struct CollectionArgs {
   bool dryRun = false;
   /// --apply's listing: a path, or "-" for standard input.
   std::string listing;
+  /// --undo's listing of the bytes each write replaces; empty without it.
+  std::string undo;
   /// In the order given; each setting at most once.
   std::vector<Assignment> assignments;
   /// Which arguments are FILEs, as given (patterns not yet expanded): a bit

@@ -42,11 +42,15 @@ class WatchedDisk : public FileAccess {
     if (writing) ++writeOpens[name];
     if (writing && beforeWriteOpen) beforeWriteOpen(name);
     if (writing && name.find("read-only") != std::string::npos) return {kNoFile, {}, EACCES};
-    return FileAccess::open(redirect.empty() ? path : redirect.c_str(), mode);
+    const Opened opened = FileAccess::open(redirect.empty() ? path : redirect.c_str(), mode);
+    if (mode == OpenMode::CreateNew) created_ = opened.file;
+    return opened;
   }
   Moved writeAt(FileHandle file, const std::uint8_t* data, std::size_t size,
                 std::uint64_t offset) override {
-    if (!failWrites) return FileAccess::writeAt(file, data, size, offset);
+    if (!failWrites && !(failUndoRows && file == created_ && offset > 0)) {
+      return FileAccess::writeAt(file, data, size, offset);
+    }
     return {0, ENOSPC};
   }
   Moved readAt(FileHandle file, std::uint8_t* buffer, std::size_t size,
@@ -62,7 +66,11 @@ class WatchedDisk : public FileAccess {
   std::function<void(const std::string&)> beforeWriteOpen;
   bool failWrites = false;
   bool failReads = false;
-  std::string redirect;  // when set, every path opens this file instead
+  bool failUndoRows = false;  // a new file takes its first line, then no more
+  std::string redirect;       // when set, every path opens this file instead
+
+ private:
+  FileHandle created_ = kNoFile;
 };
 
 struct Outcome {
@@ -130,6 +138,8 @@ TEST(Collection, BadCommandLineOpensNothingAndExitsTwo) {
       {{"--apply", "a.dat", "a.dat"}, "--apply takes its files from the LISTING"},
       {{"--apply=a.dat", "--apply", "a.dat"}, "--apply takes one LISTING"},
       {{"--apply"}, "--apply takes a LISTING file, or -"},
+      {{"--show", "--undo", "u.csv", "a.dat"}, "--undo goes with --set or --apply"},
+      {{"--set", "TimerA=on", "--undo=u.csv", "--undo", "v.csv", "a.dat"}, "--undo takes one"},
       {{"--set", "TimerA=on", "a.dat", "--bogus"}, "no option is called '--bogus'"},
       {{"--set", "TimerA=on", "a.dat", "-n"}, "no option is called '-n'; put -- before"},
       {{"--show", "-x.dat"}, "no option is called '-x.dat'; put -- before"},
@@ -291,11 +301,11 @@ TEST(Collection, EachFileSucceedsOrFailsOnItsOwn) {
        false},
       {"locked.dat", 912, ": in use by another program; left as it is", nullptr, false},
 #ifdef _WIN32
-      {"com1.dat", 0, ": not a regular file", nullptr, false},
-      {"AUX.dat", 0, ": not a regular file", nullptr, false},
-      {"con.dat", 0, ": not a regular file", nullptr, false},
-      {"nul", 0, ": not a regular file", nullptr, false},
-      {"Lpt1.txt", 0, ": not a regular file", nullptr, false},
+      {"com1.dat", 0, ": a name Windows keeps for a device", nullptr, false},
+      {"AUX.dat", 0, ": a name Windows keeps for a device", nullptr, false},
+      {"con.dat", 0, ": a name Windows keeps for a device", nullptr, false},
+      {"nul", 0, ": a name Windows keeps for a device", nullptr, false},
+      {"Lpt1.txt", 0, ": a name Windows keeps for a device", nullptr, false},
 #else
       {"fifo.dat", 0, ": not a regular file", nullptr, true},
       {"/dev/zero", 0, ": not a regular file", nullptr, false},
@@ -452,10 +462,14 @@ TEST(Collection, JsonNamesAreProperStrings) {
       {"C:\\music\\a.dat", R"("C:\\music\\a.dat")"},
       {"line\nend\ttab\r\x01\x1f\x7f", R"("line\nend\ttab\r\u0001\u001f\u007f")"},
       {"\xe3\x82\xb5\xf0\x9f\x8e\xb5", "\"\xe3\x82\xb5\xf0\x9f\x8e\xb5\""},
-      {"bad\xff byte", "\"bad\xef\xbf\xbd byte\""},
-      {"cut \xe3\x82", "\"cut \xef\xbf\xbd\xef\xbf\xbd\""},
-      {"overlong \xc0\xaf", "\"overlong \xef\xbf\xbd\xef\xbf\xbd\""},
-      {"surrogate \xed\xa0\x80", "\"surrogate \xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\""},
+      // Names that are no UTF-8 also go out as their bytes, to come back.
+      {"bad\xff byte", "\"bad\xef\xbf\xbd byte\",\"fileBytes\":\"626164ff2062797465\""},
+      {"cut \xe3\x82", "\"cut \xef\xbf\xbd\xef\xbf\xbd\",\"fileBytes\":\"63757420e382\""},
+      {"overlong \xc0\xaf",
+       "\"overlong \xef\xbf\xbd\xef\xbf\xbd\",\"fileBytes\":\"6f7665726c6f6e6720c0af\""},
+      {"surrogate \xed\xa0\x80",
+       "\"surrogate \xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\","
+       "\"fileBytes\":\"737572726f6761746520eda080\""},
   };
   TempDir dir;
   WatchedDisk disk;
@@ -492,6 +506,12 @@ std::string songsAndListing(const TempDir& dir, const std::string& text) {
   return dir.path("listing");
 }
 
+// `bytes` with `value` at `offset`.
+Bytes withByte(Bytes bytes, std::size_t offset, std::uint8_t value) {
+  bytes[offset] = value;
+  return bytes;
+}
+
 // A song whose settings are TimerA on, TimerB off, LimitTime 300, the
 // fade-out and LimitEnd switches off, 2203 on, and the save mark stamped.
 Bytes markedSong() {
@@ -507,15 +527,16 @@ TEST(Collection, ApplySetsEachFileToItsRow) {
     std::string out, errors;
     Bytes a, b;  // the files afterwards
   } cases[] = {
+      // A row the file already matches is unchanged, with no mark stamped.
       {"partial columns in any order and case", "\xEF\xBB\xBFlimittime,FILE\r\n120,@a\r\n,@b\r\n",
-       false, false, "@a: LimitTime 300 -> 120, save mark stamped\n@b: save mark stamped\n", "",
-       saved(songBytes(912), 0xF1, 120, 0xF6), markedSong()},
+       false, false, "@a: LimitTime 300 -> 120, save mark stamped\n@b: unchanged\n", "",
+       saved(songBytes(912), 0xF1, 120, 0xF6), songBytes(912)},
       {"a dry run writes nothing", "File,TimerB\n@a,on\n", true, false,
        "@a: TimerB off -> on, save mark stamped\n", "", songBytes(912), songBytes(912)},
       {"a missing file among good rows", "File,TimerB\n@a,on\nmissing,on\n@b,off\n", false, true,
-       "@a: TimerB off -> on, save mark stamped\n@b: save mark stamped\n",
+       "@a: TimerB off -> on, save mark stamped\n@b: unchanged\n",
        "ym2608-settings: missing: No such file or directory\n",
-       saved(songBytes(912), 0xF3, 300, 0xF6), markedSong()},
+       saved(songBytes(912), 0xF3, 300, 0xF6), songBytes(912)},
       {"JSON Lines",
        "{\"file\":\"@b\",\"TimerA\":\"off\",\"LimitTime\":null}\n\n"
        "{\"file\":\"@a\",\"timerb\":true,\"LIMITTIME\":7,\"saveMark\":false}\n",
@@ -523,6 +544,13 @@ TEST(Collection, ApplySetsEachFileToItsRow) {
        "@b: TimerA on -> off, save mark stamped\n"
        "@a: TimerB off -> on, LimitTime 300 -> 7, save mark stamped\n",
        "", saved(songBytes(912), 0xF3, 7, 0xF6), saved(songBytes(912), 0xF0, 300, 0xF6)},
+      // Block rows put the bytes back as they are: 0x38D and the mark too.
+      {"blocks", "File,Block\n@a,f30700f67755aa\n@b,\n", false, false,
+       "@a: TimerB off -> on, LimitTime 300 -> 7, save mark stamped\n@b: unchanged\n", "",
+       saved(songBytes(912), 0xF3, 7, 0xF6), songBytes(912)},
+      {"a block that differs only where no setting is", "File,BLOCK\n@a,F12C01F6780000\n", false,
+       false, "@a: other bytes of the block changed\n", "", withByte(songBytes(912), 0x38D, 0x78),
+       songBytes(912)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -586,8 +614,12 @@ TEST(Collection, ListingsGoOutAndComeBack) {
   for (const char* form : {"--csv", "--json"}) {
     SCOPED_TRACE(form);
     TempDir dir;
-    const std::vector<std::string> files = {dir.path("plain.dat"), dir.path("a, b.dat"),
-                                            dir.path("\u30b5\u30a6\u30f3\u30c9.dat")};
+    std::vector<std::string> files = {dir.path("plain.dat"), dir.path("a, b.dat"),
+                                      dir.path("\u30b5\u30a6\u30f3\u30c9.dat")};
+#ifndef _WIN32
+    files.push_back(dir.path("\xe9t\xe9.dat"));  // Latin-1, no UTF-8: JSON carries its bytes
+    writeFile(files[3], markedSong());
+#endif
     writeFile(files[0], markedSong());
     writeFile(files[1], saved(songBytes(4096), 0x02, 65535, 0x08));
     writeFile(files[2], saved(songBytes(912), 0x03, 0, 0x0B));
@@ -596,6 +628,9 @@ TEST(Collection, ListingsGoOutAndComeBack) {
     show.insert(show.end(), files.begin(), files.end());
     const std::string before = runWith(show, disk).out;
     writeFile(dir.path("listing"), Bytes(before.begin(), before.end()));
+    // Applied straight back, the snapshot has nothing to do, mark or none.
+    EXPECT_EQ(runWith({"--apply", dir.path("listing")}, disk).status, 0);
+    EXPECT_TRUE(disk.writeOpens.empty());
 
     std::vector<std::string> set = {"--set",           "TimerA=off", "--set",
                                     "LimitEndFlag=on", "--set",      "LimitTime=1"};
@@ -608,10 +643,63 @@ TEST(Collection, ListingsGoOutAndComeBack) {
 
     disk.writeOpens.clear();
     const Outcome again = runWith({"--apply", dir.path("listing")}, disk);
-    EXPECT_EQ(again.out,
-              files[0] + ": unchanged\n" + files[1] + ": unchanged\n" + files[2] + ": unchanged\n");
+    std::string unchanged;
+    for (const std::string& file : files) unchanged += file + ": unchanged\n";
+    EXPECT_EQ(again.out, unchanged);
     EXPECT_TRUE(disk.writeOpens.empty());
   }
+}
+
+// --undo lists, before each file is written, the block it held: applied,
+// that listing gives each file its bytes back, mark and all, and a redo
+// listing made then gives the change again. The listing must be new; a dry
+// run makes none; a row that cannot be written stops the run before its
+// file.
+TEST(Collection, UndoGivesTheBytesBack) {
+  TempDir dir;
+  const std::string a = dir.path("a");
+  const std::string b = dir.path("b,c");  // quoted in the listing
+  const std::string undo = dir.path("undo.csv");
+  const std::string redo = dir.path("redo.csv");
+  writeFile(a, songBytes(912));
+  writeFile(b, markedSong());
+  const Bytes setA = saved(songBytes(912), 0xF3, 300, 0xF6);
+  const Bytes setB = saved(songBytes(912), 0xF3, 300, 0xF6);
+  WatchedDisk disk;
+  EXPECT_EQ(runWith({"--set", "TimerB=on", "--undo", undo, "--dry-run", a, b}, disk).status, 0);
+  EXPECT_FALSE(fs::exists(fsPath(undo)));
+
+  EXPECT_EQ(runWith({"--set", "TimerB=on", "--undo", undo, a, b}, disk).status, 0);
+  const Bytes listed = readFile(undo);
+  EXPECT_EQ(std::string(listed.begin(), listed.end()),
+            consoleText("File,Block\n" + a + ",f12c01f6770000\n\"" + b + "\",f12c01f67755aa\n"));
+
+  disk.writeOpens.clear();
+  for (const bool dryRun : {false, true}) {
+    std::vector<std::string> args = {"--set", "LimitTime=1", "--undo", undo, a};
+    if (dryRun) args.emplace_back("--dry-run");
+    const Outcome taken = runWith(args, disk);
+    EXPECT_EQ(taken.status, 2);
+    EXPECT_NE(taken.errors.find("exists already"), std::string::npos) << taken.errors;
+    EXPECT_EQ(disk.writeOpens.count(a), 0u);
+  }
+
+  const Outcome back = runWith({"--apply", undo, "--undo", redo}, disk);
+  EXPECT_EQ(back.out, a + ": TimerB on -> off, save mark removed\n" + b + ": TimerB on -> off\n");
+  EXPECT_EQ(readFile(a), songBytes(912));
+  EXPECT_EQ(readFile(b), markedSong());
+  EXPECT_EQ(runWith({"--apply", redo}, disk).status, 0);
+  EXPECT_EQ(readFile(a), setA);
+  EXPECT_EQ(readFile(b), setB);
+
+  disk.failUndoRows = true;
+  const Outcome full =
+      runWith({"--set", "LimitTime=2", "--undo", dir.path("full.csv"), a, b}, disk);
+  EXPECT_EQ(full.status, 1);
+  EXPECT_EQ(full.out, "");
+  EXPECT_NE(full.errors.find("; stopped before writing " + a + "\n"), std::string::npos)
+      << full.errors;
+  EXPECT_EQ(readFile(a), setA);
 }
 
 }  // namespace

@@ -96,6 +96,14 @@ OutputSink& collectionOutput() {
   return standardOutput();
 }
 
+bool ctrlZEndsText() {
+  return false;
+}
+
+const char* lineEnd() {
+  return "\n";
+}
+
 OutputSink& collectionErrors() {
   static FdOutput errors(STDERR_FILENO);
   return errors;

@@ -209,6 +209,14 @@ OutputSink& collectionOutput() {
   return output;
 }
 
+bool ctrlZEndsText() {
+  return true;
+}
+
+const char* lineEnd() {
+  return "\r\n";
+}
+
 OutputSink& collectionErrors() {
   static NameOutput errors(2, GetStdHandle(STD_ERROR_HANDLE));
   return errors;

@@ -15,4 +15,10 @@ InputSource& collectionInput();
 /// Standard output (results) and error (problems) of the collection options,
 /// whose lines carry file names in any language.
 OutputSink& collectionOutput();
+/// True when one Ctrl+Z (0x1A) as the very last byte of a listing on
+/// standard input is its end, as DOS-era editors save text: on Windows.
+bool ctrlZEndsText();
+/// How a line of text the program writes to a file ends, as its output's
+/// lines end: CR LF on Windows, LF elsewhere.
+const char* lineEnd();
 OutputSink& collectionErrors();

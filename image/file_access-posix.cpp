@@ -126,6 +126,10 @@ int FileAccess::lock(FileHandle file) {
   }
 }
 
+int FileAccess::sync(FileHandle file) {
+  return ::fsync(static_cast<int>(file)) == 0 ? 0 : errno;
+}
+
 int FileAccess::close(FileHandle file) {
   // Linux closes the descriptor even when close() fails, so it is never
   // tried again, not even after EINTR.

@@ -107,7 +107,8 @@ Opened FileAccess::open(const char* path, OpenMode mode) {
   // A name such as CON, AUX or COM1.dat is a device in every folder, and
   // opening one can wait for ever (AUX, COM1) or reach the console (CON):
   // refuse it by name, before any open, in the dialogue too.
-  if (isReservedDeviceName(path) || isPipeName(path)) return {kNoFile, {}, FileError::NotRegular};
+  if (isReservedDeviceName(path)) return {kNoFile, {}, FileError::DeviceName};
+  if (isPipeName(path)) return {kNoFile, {}, FileError::NotRegular};
   std::u16string utf16;
   if (!fromWtf8(path, utf16)) return {kNoFile, {}, ENOENT};  // no such name can be on a disk
   const std::wstring name(utf16.begin(), utf16.end());
@@ -181,6 +182,10 @@ Moved FileAccess::writeAt(FileHandle file, const std::uint8_t* data, std::size_t
 
 int FileAccess::lock(FileHandle /*file*/) {
   return 0;  // the update open's share mode already keeps other writers out
+}
+
+int FileAccess::sync(FileHandle file) {
+  return FlushFileBuffers(handleOf(file)) ? 0 : lastError();
 }
 
 int FileAccess::close(FileHandle file) {

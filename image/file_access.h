@@ -23,6 +23,8 @@ struct FileError {
   static constexpr int NotRegular = -1;
   /// Another program held the file locked for longer than the run waits.
   static constexpr int InUse = -2;
+  /// A name Windows keeps for a device in every folder (CON, AUX, COM1.dat...).
+  static constexpr int DeviceName = -3;
 };
 
 enum class OpenMode {
@@ -102,6 +104,9 @@ class FileAccess {
   /// 0, FileError::InUse, or the system's reason. Closing lets it go. On
   /// Windows the update open's share mode is the lock, so this returns 0.
   virtual int lock(FileHandle file);
+  /// Hands what was written to the disk itself (fsync, FlushFileBuffers),
+  /// so that it outlasts a power cut; 0, or the reason it failed.
+  virtual int sync(FileHandle file);
   /// Closes the file (always); 0, or the reason the close failed.
   virtual int close(FileHandle file);
 

@@ -37,6 +37,10 @@ SoundImage::Block SoundImage::block() const {
   return copy;
 }
 
+void SoundImage::setBlock(const Block& block) {
+  std::copy(block.begin(), block.end(), bytes.begin() + SettingsBlock::TimerFlags);
+}
+
 bool SoundImage::isOn(Switch which) const {
   const SwitchBit& bit = bitOf(which);
   return (bytes[bit.offset] & bit.mask) != 0;
@@ -137,8 +141,7 @@ FileResult SoundImage::save(const char* path, FileAccess& files) {
   stampSaveMark();
   const Block edited = block();
   return writeBlock(path, files, OpenMode::Update, [&](SoundImage& now) {
-    const Block merged = mergeEdits(now.block(), loaded_, edited);
-    std::copy(merged.begin(), merged.end(), now.bytes.begin() + kBlockStart);
+    now.setBlock(mergeEdits(now.block(), loaded_, edited));
     return true;
   });
 }

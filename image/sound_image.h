@@ -62,6 +62,8 @@ struct SoundImage {
   using Block = std::array<std::uint8_t, SettingsBlock::End - SettingsBlock::TimerFlags>;
   /// A copy of the settings block as the image holds it.
   Block block() const;
+  /// Puts `block` into the image as the settings block, every byte of it.
+  void setBlock(const Block& block);
 
   /// True when the switch's bit is 1.
   bool isOn(Switch which) const;

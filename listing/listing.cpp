@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr std::string_view kFileHeading = kFileName;
-constexpr std::string_view kMarkHeading = kSaveMarkName;
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 // The BOMs of UTF-16, little- and big-endian, as Notepad's "Unicode" and
 // Excel's "Unicode Text" start their files.
@@ -74,13 +72,13 @@ struct Heading {
   std::string_view json;
 };
 constexpr Heading kHeadings[] = {
-    {kFileHeading, "file"},
-    {kMarkHeading, "saveMark"},
+    {kFileName, kFileKey},
+    {kSaveMarkName, kSaveMarkKey},
     // A name that is no UTF-8, which a JSON string cannot carry, as its
     // bytes in hex.
-    {"", "fileBytes"},
+    {"", kFileBytesKey},
     // The settings block's seven bytes in hex, written as they are.
-    {"Block", ""},
+    {kBlockName, ""},
 };
 // SaveMark's column, kSettingCount + 1, is taken and ignored.
 constexpr std::size_t kFileColumn = kSettingCount;

@@ -28,8 +28,21 @@ std::string tableRow(const SoundImage& image, std::string_view file) {
   return line + printable(file);
 }
 
+// True when every byte of `text` belongs to a UTF-8 character.
+bool isUtf8(std::string_view text) {
+  for (std::size_t length = 0; !text.empty(); text.remove_prefix(length)) {
+    length = utf8Length(text);
+    if (length == 0) return false;
+  }
+  return true;
+}
+
 std::string jsonRow(const SoundImage& image, std::string_view file) {
   std::string line = "{\"" + std::string(kFileKey) + "\":" + jsonString(file);
+  // JSON carries only Unicode text: a name that is no UTF-8 (Shift_JIS from
+  // an old archive, or on Windows a name with a lone surrogate) also goes
+  // out as its bytes, so that --apply finds that very file again.
+  if (!isUtf8(file)) line += ",\"" + std::string(kFileBytesKey) + "\":\"" + hexBytes(file) + "\"";
   for (const Setting& setting : kSettings) {
     const unsigned value = valueOf(image, setting);
     line += ",\"" + std::string(setting.name) + "\":";
@@ -83,6 +96,18 @@ std::string showRow(ShowFormat format, const SoundImage& image, std::string_view
       break;
   }
   return jsonRow(image, file);
+}
+
+std::string hexBytes(std::string_view bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  hex.reserve(bytes.size() * 2);
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    hex += kDigits[byte >> 4];
+    hex += kDigits[byte & 0x0F];
+  }
+  return hex;
 }
 
 std::string csvField(std::string_view text) {

@@ -17,8 +17,12 @@ std::string showHeading(ShowFormat format);
 /// The image's settings and save mark for `file` as one line in `format`
 /// (no line end). The table and the reports show a name's control
 /// characters as '?'; CSV keeps the name byte for byte, and JSON writes each
-/// byte that is not UTF-8 as U+FFFD.
+/// byte that is not UTF-8 as U+FFFD, adding the name's bytes in hex as
+/// "fileBytes" when there is any such byte.
 std::string showRow(ShowFormat format, const SoundImage& image, std::string_view file);
+
+/// `bytes` as lowercase hex digits, two a byte.
+std::string hexBytes(std::string_view bytes);
 
 /// `text` as one CSV field: as it is, or in double quotes (inner quotes
 /// doubled) when it holds a comma, a double quote, CR or LF.

@@ -12,6 +12,10 @@ inline constexpr std::string_view kFileName = "File";
 inline constexpr std::string_view kSaveMarkName = "SaveMark";
 inline constexpr std::string_view kFileKey = "file";
 inline constexpr std::string_view kSaveMarkKey = "saveMark";
+/// The JSON key of a name's bytes in hex, for a name that is no UTF-8.
+inline constexpr std::string_view kFileBytesKey = "fileBytes";
+/// The CSV column of a block's seven bytes in hex, as --undo writes them.
+inline constexpr std::string_view kBlockName = "Block";
 
 /// The word a switch's value is written as: "on" or "off".
 inline constexpr std::string_view switchWord(bool on) {

@@ -69,6 +69,33 @@ std::size_t devicePrefixLength(const std::string& arg) {
   return prefixed ? 4 : 0;
 }
 
+// wildcardMatches over WTF-8 text; a name or pattern that is not WTF-8
+// matches nothing.
+bool wtf8WildcardMatches(const std::string& name, const std::string& pattern, CaselessOrder order) {
+  std::u16string name16;
+  std::u16string pattern16;
+  return fromWtf8(name, name16) && fromWtf8(pattern, pattern16) &&
+         wildcardMatches(name16, pattern16, order);
+}
+
+// Puts WTF-8 `names` in the order in which dir lists an NTFS folder: letter
+// case aside. Byte order settles names that differ only in case, so every
+// run lists alike.
+void sortCaseless(std::vector<std::string>& names, CaselessOrder order) {
+  std::vector<std::pair<std::u16string, std::string>> keyed;
+  keyed.reserve(names.size());
+  for (std::string& name : names) {
+    std::u16string key;
+    if (!fromWtf8(name, key)) key.clear();  // sorts by its bytes alone
+    keyed.emplace_back(std::move(key), std::move(name));
+  }
+  std::sort(keyed.begin(), keyed.end(), [order](const auto& a, const auto& b) {
+    const int caseless = order(a.first, b.first);
+    return caseless != 0 ? caseless < 0 : a.second < b.second;
+  });
+  for (std::size_t i = 0; i < names.size(); ++i) names[i] = std::move(keyed[i].second);
+}
+
 }  // namespace
 
 bool wildcardMatches(std::u16string_view name, std::u16string_view pattern, CaselessOrder order) {
@@ -83,7 +110,7 @@ bool wildcardMatches(std::u16string_view name, std::u16string_view pattern, Case
   return matchesExactly(name, pattern, order);
 }
 
-bool expandWildcards(const std::string& arg, FolderSearch& folder, CaselessOrder order,
+bool expandWildcards(const std::string& arg, FolderReader& folder, CaselessOrder order,
                      std::vector<std::string>& names, std::string& error) {
   names.clear();
   const std::size_t wildcard = arg.find_first_of("*?", devicePrefixLength(arg));
@@ -92,33 +119,24 @@ bool expandWildcards(const std::string& arg, FolderSearch& folder, CaselessOrder
     return true;
   }
   const std::size_t lastPart = arg.find_last_of("\\/:") + 1;  // npos + 1 is 0
-  std::u16string folderName;
-  std::u16string pattern;
-  if (wildcard < lastPart || !fromWtf8(arg.substr(0, lastPart), folderName) ||
-      !fromWtf8(arg.substr(lastPart), pattern)) {
+  if (wildcard < lastPart) {
     error = "wildcards work only in the last part of a name";
     return false;
   }
-  std::vector<std::u16string> found;
-  if (!folder.list(folderName, found, error)) return false;
-  // Each match with its WTF-8 form, which breaks ties and is what is given out.
-  std::vector<std::pair<std::u16string, std::string>> matches;
-  for (std::u16string& name : found) {
-    if (!wildcardMatches(name, pattern, order)) continue;
-    std::string wtf8 = toWtf8(name);
-    matches.emplace_back(std::move(name), std::move(wtf8));
+  const std::string folderPart = arg.substr(0, lastPart);
+  const std::string pattern = arg.substr(lastPart);
+  std::vector<FolderEntry> entries;
+  if (!folder.list(folderPart, entries, error)) return false;
+  for (FolderEntry& entry : entries) {
+    if (entry.kind == FolderEntry::Kind::File && wtf8WildcardMatches(entry.name, pattern, order)) {
+      names.push_back(std::move(entry.name));
+    }
   }
-  if (matches.empty()) {
+  if (names.empty()) {
     error = "no file matches";
     return false;
   }
-  // The order in which dir lists an NTFS folder: letter case aside. Byte
-  // order settles names that differ only in case, so every run lists alike.
-  std::sort(matches.begin(), matches.end(), [order](const auto& a, const auto& b) {
-    const int caseless = order(a.first, b.first);
-    return caseless != 0 ? caseless < 0 : a.second < b.second;
-  });
-  const std::string folderPart = arg.substr(0, lastPart);
-  for (const auto& match : matches) names.push_back(folderPart + match.second);
+  sortCaseless(names, order);
+  for (std::string& name : names) name.insert(0, folderPart);
   return true;
 }

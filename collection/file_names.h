@@ -36,18 +36,32 @@ int windowsCaselessOrder(std::u16string_view a, std::u16string_view b);
 /// name without it (`*.*` matches `readme`), as cmd's patterns do.
 bool wildcardMatches(std::u16string_view name, std::u16string_view pattern, CaselessOrder order);
 
-/// What a folder holds, for expanding a pattern: the disk on Windows, a list
-/// in the tests.
-class FolderSearch {
+/// One entry of a folder as a listing sees it.
+struct FolderEntry {
+  /// Folder: one to walk into. Skipped: a folder reached through a symbolic
+  /// link, a junction or another reparse point, never entered nor matched.
+  /// File: anything else, a link to a file, a pipe or a device included; the
+  /// opener refuses what is not a regular file.
+  enum class Kind { File, Folder, Skipped };
+  std::string name;  // the last part only, UTF-8 (WTF-8 on Windows)
+  Kind kind;
+};
+
+/// What a folder holds: the disk, or a made-up tree in the tests.
+class FolderReader {
  public:
-  virtual ~FolderSearch() = default;
-  /// Adds to `names` the names (last parts only) of the files, not folders,
-  /// in `folder` (UTF-16, as the argument writes it up to and including its
-  /// last separator; empty for the current folder). False with `error` (the
-  /// system's words, one line) when the folder cannot be read; an empty
-  /// folder is no error.
-  virtual bool list(const std::u16string& folder, std::vector<std::u16string>& names,
+  virtual ~FolderReader() = default;
+  /// The disk: readdir on POSIX, FindFirstFileExW on Windows.
+  static FolderReader& system();
+  /// Sets `entries` to what `folder` holds, "." and ".." left out (`folder`
+  /// as an argument writes it up to and including its last separator; empty
+  /// for the current folder). False with `error` (the system's words, one
+  /// line) when the folder cannot be read; an empty folder is no error.
+  virtual bool list(const std::string& folder, std::vector<FolderEntry>& entries,
                     std::string& error) = 0;
+  /// True when `path` is a folder, through links too; false when it is
+  /// something else, is missing or cannot be looked at.
+  virtual bool isFolder(const std::string& path) = 0;
 };
 
 /// Expands `arg` (WTF-8): without * or ? it stands for itself; otherwise for
@@ -56,5 +70,5 @@ class FolderSearch {
 /// prefix is part of the path, not a wildcard. False with `error` when a
 /// wildcard stands outside the last part, the folder cannot be read, or no
 /// file matches.
-bool expandWildcards(const std::string& arg, FolderSearch& folder, CaselessOrder order,
+bool expandWildcards(const std::string& arg, FolderReader& folder, CaselessOrder order,
                      std::vector<std::string>& names, std::string& error);

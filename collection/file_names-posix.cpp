@@ -1,9 +1,11 @@
 // POSIX shells expand patterns before the program starts; the folder walk
-// reads folders with readdir.
+// reads folders with readdir and matches names as the shell does.
 #include <dirent.h>
 #include <fcntl.h>
+#include <fnmatch.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -76,4 +78,17 @@ FileNames& FileNames::system() {
 FolderReader& FolderReader::system() {
   static DiskReader reader;
   return reader;
+}
+
+WalkRules WalkRules::shell() {
+  // Byte order, as LC_ALL=C ls lists: std::string compares bytes unsigned.
+  return {[](const std::string& name, const std::string& pattern) {
+            return ::fnmatch(pattern.c_str(), name.c_str(), FNM_PERIOD) == 0;
+          },
+          [](std::vector<std::string>& names) { std::sort(names.begin(), names.end()); }, '/', "/"};
+}
+
+const WalkRules& WalkRules::system() {
+  static const WalkRules rules = shell();
+  return rules;
 }

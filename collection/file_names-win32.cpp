@@ -122,3 +122,8 @@ FolderReader& FolderReader::system() {
   static DiskReader reader;
   return reader;
 }
+
+const WalkRules& WalkRules::system() {
+  static const WalkRules rules = windows(windowsCaselessOrder);
+  return rules;
+}

@@ -140,3 +140,84 @@ bool expandWildcards(const std::string& arg, FolderReader& folder, CaselessOrder
   for (std::string& name : names) name.insert(0, folderPart);
   return true;
 }
+
+WalkRules WalkRules::windows(CaselessOrder order) {
+  return {[order](const std::string& name, const std::string& pattern) {
+            return wtf8WildcardMatches(name, pattern, order);
+          },
+          [order](std::vector<std::string>& names) { sortCaseless(names, order); }, '\\', "\\/:"};
+}
+
+namespace {
+
+// A folder of the walk and its subfolders still to walk, the next one last.
+struct Level {
+  std::string folder;
+  std::vector<std::string> subfolders;
+};
+
+}  // namespace
+
+bool walkTree(const std::string& arg, FolderReader& reader, const WalkRules& rules,
+              const WalkFound& found, const WalkFailed& failed) {
+  if (reader.isFolder(arg)) {
+    std::string example = arg;
+    if (arg.empty() || rules.separators.find(arg.back()) == std::string_view::npos) {
+      example += rules.separator;
+    }
+    failed(arg, "a folder: give a pattern, such as " + example + "*.dat");
+    return false;
+  }
+  const std::size_t lastPart = arg.find_last_of(rules.separators) + 1;  // npos + 1 is 0
+  const std::string pattern = arg.substr(lastPart);
+  std::string folder = arg.substr(0, lastPart);
+  // One level a folder on the way down, each holding only the names of its
+  // subfolders still to walk: the files are given out and dropped before
+  // the walk goes deeper, so a tree of any size costs its depth.
+  std::vector<Level> levels;
+  std::vector<FolderEntry> entries;
+  std::vector<std::string> files;
+  std::string error;
+  bool allRead = true;
+  bool matched = false;
+  for (;;) {
+    if (!reader.list(folder, entries, error)) {
+      if (levels.empty()) {  // the starting folder
+        failed(arg, error);
+        return false;
+      }
+      failed(folder.substr(0, folder.size() - 1), error);
+      allRead = false;
+    } else {
+      Level level{folder, {}};
+      for (FolderEntry& entry : entries) {
+        if (entry.kind == FolderEntry::Kind::File && rules.matches(entry.name, pattern)) {
+          files.push_back(std::move(entry.name));
+        } else if (entry.kind == FolderEntry::Kind::Folder && !entry.name.empty() &&
+                   entry.name.front() != '.') {
+          level.subfolders.push_back(std::move(entry.name));
+        }
+      }
+      entries.clear();
+      rules.sort(files);
+      for (const std::string& file : files) {
+        if (!found(folder + file)) return false;
+      }
+      matched = matched || !files.empty();
+      files.clear();
+      rules.sort(level.subfolders);
+      std::reverse(level.subfolders.begin(), level.subfolders.end());
+      levels.push_back(std::move(level));
+    }
+    while (!levels.empty() && levels.back().subfolders.empty()) levels.pop_back();
+    if (levels.empty()) break;
+    Level& parent = levels.back();
+    folder = parent.folder + parent.subfolders.back() + rules.separator;
+    parent.subfolders.pop_back();
+  }
+  if (!matched) {
+    failed(arg, "no file matches");
+    return false;
+  }
+  return allRead;
+}

@@ -1,6 +1,7 @@
 // From FILE arguments to the names of the files they stand for.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -72,3 +73,48 @@ class FolderReader {
 /// file matches.
 bool expandWildcards(const std::string& arg, FolderReader& folder, CaselessOrder order,
                      std::vector<std::string>& names, std::string& error);
+
+/// How a walk matches, orders and joins names: as a POSIX shell does, or as
+/// Windows does.
+struct WalkRules {
+  /// True when `name` (a last part) matches `pattern`.
+  std::function<bool(const std::string& name, const std::string& pattern)> matches;
+  /// Puts names of one folder in the order the walk gives them out.
+  std::function<void(std::vector<std::string>& names)> sort;
+  /// Joins a folder and a name in it.
+  char separator;
+  /// Any of these ends the folder part of an argument.
+  std::string_view separators;
+
+  /// The shell's: fnmatch with FNM_PERIOD (letter case counts, a leading
+  /// dot matches only a dot), byte order, `/`. Defined where fnmatch is,
+  /// outside the Windows build (file_names-posix.cpp).
+  static WalkRules shell();
+  /// Windows' with `order`: wildcardMatches, names in `order` and byte order
+  /// among names it puts together, as expandWildcards gives them; `\`, and
+  /// `/` or a drive's `:` also end a folder part.
+  static WalkRules windows(CaselessOrder order);
+  /// The system's: shell() on POSIX, windows(windowsCaselessOrder) on Windows.
+  static const WalkRules& system();
+};
+
+/// Takes a file the walk found, named from the argument's folder part down;
+/// false stops the walk at once (the output failed).
+using WalkFound = std::function<bool(const std::string& file)>;
+/// Takes what could not be walked, the argument or a folder, and why (one
+/// line, no line end).
+using WalkFailed = std::function<void(const std::string& where, const std::string& error)>;
+
+/// Walks FILE argument `arg` as dir /s does: its last part is a pattern
+/// matched in its folder (the part before, taken literally; empty for the
+/// current folder) and in every folder below. Each folder gives its
+/// matching files in `rules`' order, then its subfolders in that order,
+/// each walked the same way; folders whose names start with a dot and
+/// Skipped entries are not entered, and no folder is matched. Calls `found`
+/// for each file as soon as it is known and `failed` for a starting folder
+/// that cannot be read, a subfolder that cannot be read (the walk goes on),
+/// a pattern that matches nothing in the whole tree, and an `arg` that is
+/// itself a folder (with a hint). True when every folder was read and some
+/// file matched; false after any `failed` or when `found` stopped the walk.
+bool walkTree(const std::string& arg, FolderReader& reader, const WalkRules& rules,
+              const WalkFound& found, const WalkFailed& failed);

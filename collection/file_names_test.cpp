@@ -1,5 +1,6 @@
-// Wildcard expansion as Windows runs it, over a made-up folder so that it
-// runs on every system, and the folders as the system lists them.
+// Wildcard expansion as Windows runs it and the folder walk with each
+// system's rules, over made-up folders so that they run on every system, and
+// the folders as the system lists them.
 #include "collection/file_names.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
+#include <sstream>
 
 #include "image/wtf8.h"
 #include "test_support/files.h"
@@ -124,6 +127,114 @@ TEST(FileNames, WildcardsExpandInTheLastPartInNameOrder) {
     } else {
       EXPECT_EQ(names, c.names);
     }
+  }
+}
+
+// A made-up tree: each folder as the walk names it, with / for either
+// separator, and what it holds as ls -F shows it, a folder marked /, a linked
+// one @, in no order, as a disk lists. "Music/locked" cannot be read.
+class MadeUpTree : public FolderReader {
+ public:
+  bool list(const std::string& folder, std::vector<FolderEntry>& entries,
+            std::string& error) override {
+    const auto listed = kFolders.find(slashes(folder));
+    error = listed == kFolders.end() ? "No such file or directory" : "Permission denied";
+    if (listed == kFolders.end() || listed->second == nullptr) return false;
+    entries.clear();
+    std::istringstream names(listed->second);
+    for (std::string name; names >> name;) {
+      const char mark = name.back();
+      const Kind kind = mark == '/' ? Kind::Folder : mark == '@' ? Kind::Skipped : Kind::File;
+      if (kind != Kind::File) name.pop_back();
+      entries.push_back({name, kind});
+    }
+    return true;
+  }
+  bool isFolder(const std::string& path) override {
+    const std::string key = slashes(path);
+    return kFolders.count(key.empty() || key.back() != '/' ? key + '/' : key) != 0;
+  }
+
+ private:
+  using Kind = FolderEntry::Kind;
+  static std::string slashes(std::string path) {
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+  }
+  const std::map<std::string, const char*> kFolders = {
+      {"", "b.dat a.dat B.dat .a.dat link.dat@ old.dat/ Music/ apps/ .git/"},
+      {"Music/", "c.dat locked/ A.DAT game/"},
+      {"Music/locked/", nullptr},
+      {"Music/game/", "readme a.dat"},
+      {"apps/", "f.dat"},
+      {"old.dat/", "d.dat"},
+      {".git/", "a.dat"},
+      {"link.dat/", "e.dat"}};
+};
+
+// Every row that walks Music meets its locked folder and goes on.
+TEST(FileNames, WalkGivesFilesThenSubfoldersInNameOrder) {
+  const WalkRules windows = WalkRules::windows(kCaseless);
+#ifndef _WIN32
+  const WalkRules shell = WalkRules::shell();
+#endif
+  const struct {
+    const WalkRules* rules;
+    std::string arg;
+    std::size_t stopAfter;  // `found` refuses its name this many-th; 0: never
+    // The names found and each failure as "where: words of the error".
+    std::vector<std::string> lines;
+  } cases[] = {
+#ifndef _WIN32
+      {&shell,
+       "*.dat",
+       0,
+       {"B.dat", "a.dat", "b.dat", "Music/c.dat", "Music/game/a.dat", "Music/locked: denied",
+        "apps/f.dat", "old.dat/d.dat"}},
+      {&shell, ".[a-z]*", 0, {".a.dat", "Music/locked: denied"}},
+      {&shell, "*.mid", 0, {"Music/locked: denied", "*.mid: no file"}},
+      {&shell, "gone/*.dat", 0, {"gone/*.dat: No such file"}},
+      {&shell, "Music", 0, {"Music: such as Music/*.dat"}},
+      {&shell, "*.dat", 2, {"B.dat", "a.dat"}},
+#endif
+      {&windows,
+       "*.dat",
+       0,
+       {".a.dat", "a.dat", "B.dat", "b.dat", "apps\\f.dat", "Music\\A.DAT", "Music\\c.dat",
+        "Music\\game\\a.dat", "Music\\locked: denied", "old.dat\\d.dat"}},
+      {&windows,
+       "Music/*.DAT",
+       0,
+       {"Music/A.DAT", "Music/c.dat", "Music/game\\a.dat", "Music/locked: denied"}},
+      {&windows, "Music\\game\\*.*", 0, {"Music\\game\\a.dat", "Music\\game\\readme"}},
+      {&windows, "Music\\", 0, {"Music\\: such as Music\\*.dat"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arg);
+    std::vector<std::string> lines;
+    bool failed = false;
+    MadeUpTree tree;
+    const bool allWell = walkTree(
+        c.arg, tree, *c.rules,
+        [&](const std::string& file) {
+          lines.push_back(file);
+          return lines.size() != c.stopAfter;
+        },
+        [&](const std::string& where, const std::string& error) {
+          lines.push_back(where);
+          lines.back().append(": ").append(error);
+          failed = true;
+        });
+    EXPECT_EQ(allWell, !failed && c.stopAfter == 0);
+    // A failure at the row's place holding the row's words is as the row says.
+    for (std::size_t i = 0; i < std::min(lines.size(), c.lines.size()); ++i) {
+      const std::size_t words = c.lines[i].find(": ") + 2;  // npos + 2 is 1
+      const bool place = words > 1 && lines[i].compare(0, words, c.lines[i], 0, words) == 0;
+      if (place && lines[i].find(c.lines[i].substr(words)) != std::string::npos) {
+        lines[i] = c.lines[i];
+      }
+    }
+    EXPECT_EQ(lines, c.lines);
   }
 }
 

@@ -1,5 +1,6 @@
 // Windows: cmd and PowerShell hand "*.dat" to the program as it is, so the
 // program expands * and ? itself, over the folder as the system lists it.
+// The folder walk reads folders the same way.
 #include <windows.h>
 
 #include <string>
@@ -30,16 +31,33 @@ std::string systemMessage(DWORD code) {
   return toWtf8(line);
 }
 
-class DiskFolder : public FolderSearch {
+// The wide form of a WTF-8 path; false when it is not WTF-8, which no name
+// that Windows gave can be.
+bool widePath(const std::string& path, std::wstring& wide) {
+  std::u16string utf16;
+  if (!fromWtf8(path, utf16)) return false;
+  wide.assign(utf16.begin(), utf16.end());
+  return true;
+}
+
+class DiskReader : public FolderReader {
  public:
-  bool list(const std::u16string& folder, std::vector<std::u16string>& names,
+  bool list(const std::string& folder, std::vector<FolderEntry>& entries,
             std::string& error) override {
+    entries.clear();
     // The whole folder, matched by the caller: the system's own matching
-    // also tries the short 8.3 names, so "*.dat" would find "x.data".
-    std::wstring all(folder.begin(), folder.end());
+    // also tries the short 8.3 names, so "*.dat" would find "x.data". The
+    // basic information leaves those names out, and the large fetch takes
+    // many entries a call, which counts in a big folder.
+    std::wstring all;
+    if (!widePath(folder, all)) {
+      error = systemMessage(ERROR_INVALID_NAME);
+      return false;
+    }
     all += L'*';
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(all.c_str(), &found);
+    HANDLE search = FindFirstFileExW(all.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                     nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (search == INVALID_HANDLE_VALUE) {
       const DWORD code = GetLastError();
       if (code == ERROR_FILE_NOT_FOUND) return true;
@@ -47,10 +65,17 @@ class DiskFolder : public FolderSearch {
       return false;
     }
     do {
-      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        const std::wstring_view name(found.cFileName);
-        names.emplace_back(name.begin(), name.end());
+      const std::wstring_view name(found.cFileName);
+      if (name == L"." || name == L"..") continue;
+      // A junction, a folder's symbolic link and a mount point are all
+      // reparse points on a folder: none is entered.
+      FolderEntry::Kind kind = FolderEntry::Kind::File;
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        kind = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0
+                   ? FolderEntry::Kind::Skipped
+                   : FolderEntry::Kind::Folder;
       }
+      entries.push_back({toWtf8(std::u16string(name.begin(), name.end())), kind});
     } while (FindNextFileW(search, &found));
     const DWORD code = GetLastError();
     FindClose(search);
@@ -60,14 +85,20 @@ class DiskFolder : public FolderSearch {
     }
     return true;
   }
+
+  bool isFolder(const std::string& path) override {
+    std::wstring wide;
+    if (!widePath(path, wide)) return false;
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  }
 };
 
 class PatternNames : public FileNames {
  public:
   bool expand(const std::string& arg, std::vector<std::string>& names,
               std::string& error) override {
-    DiskFolder disk;
-    return expandWildcards(arg, disk, windowsCaselessOrder, names, error);
+    return expandWildcards(arg, FolderReader::system(), windowsCaselessOrder, names, error);
   }
 };
 
@@ -85,4 +116,14 @@ int windowsCaselessOrder(std::u16string_view a, std::u16string_view b) {
 FileNames& FileNames::system() {
   static PatternNames names;
   return names;
+}
+
+FolderReader& FolderReader::system() {
+  static DiskReader reader;
+  return reader;
+}
+
+const WalkRules& WalkRules::system() {
+  static const WalkRules rules = windows(windowsCaselessOrder);
+  return rules;
 }

@@ -69,6 +69,33 @@ std::size_t devicePrefixLength(const std::string& arg) {
   return prefixed ? 4 : 0;
 }
 
+// wildcardMatches over WTF-8 text; a name or pattern that is not WTF-8
+// matches nothing.
+bool wtf8WildcardMatches(const std::string& name, const std::string& pattern, CaselessOrder order) {
+  std::u16string name16;
+  std::u16string pattern16;
+  return fromWtf8(name, name16) && fromWtf8(pattern, pattern16) &&
+         wildcardMatches(name16, pattern16, order);
+}
+
+// Puts WTF-8 `names` in the order in which dir lists an NTFS folder: letter
+// case aside. Byte order settles names that differ only in case, so every
+// run lists alike.
+void sortCaseless(std::vector<std::string>& names, CaselessOrder order) {
+  std::vector<std::pair<std::u16string, std::string>> keyed;
+  keyed.reserve(names.size());
+  for (std::string& name : names) {
+    std::u16string key;
+    if (!fromWtf8(name, key)) key.clear();  // sorts by its bytes alone
+    keyed.emplace_back(std::move(key), std::move(name));
+  }
+  std::sort(keyed.begin(), keyed.end(), [order](const auto& a, const auto& b) {
+    const int caseless = order(a.first, b.first);
+    return caseless != 0 ? caseless < 0 : a.second < b.second;
+  });
+  for (std::size_t i = 0; i < names.size(); ++i) names[i] = std::move(keyed[i].second);
+}
+
 }  // namespace
 
 bool wildcardMatches(std::u16string_view name, std::u16string_view pattern, CaselessOrder order) {
@@ -83,7 +110,7 @@ bool wildcardMatches(std::u16string_view name, std::u16string_view pattern, Case
   return matchesExactly(name, pattern, order);
 }
 
-bool expandWildcards(const std::string& arg, FolderSearch& folder, CaselessOrder order,
+bool expandWildcards(const std::string& arg, FolderReader& folder, CaselessOrder order,
                      std::vector<std::string>& names, std::string& error) {
   names.clear();
   const std::size_t wildcard = arg.find_first_of("*?", devicePrefixLength(arg));
@@ -92,33 +119,105 @@ bool expandWildcards(const std::string& arg, FolderSearch& folder, CaselessOrder
     return true;
   }
   const std::size_t lastPart = arg.find_last_of("\\/:") + 1;  // npos + 1 is 0
-  std::u16string folderName;
-  std::u16string pattern;
-  if (wildcard < lastPart || !fromWtf8(arg.substr(0, lastPart), folderName) ||
-      !fromWtf8(arg.substr(lastPart), pattern)) {
+  if (wildcard < lastPart) {
     error = "wildcards work only in the last part of a name";
     return false;
   }
-  std::vector<std::u16string> found;
-  if (!folder.list(folderName, found, error)) return false;
-  // Each match with its WTF-8 form, which breaks ties and is what is given out.
-  std::vector<std::pair<std::u16string, std::string>> matches;
-  for (std::u16string& name : found) {
-    if (!wildcardMatches(name, pattern, order)) continue;
-    std::string wtf8 = toWtf8(name);
-    matches.emplace_back(std::move(name), std::move(wtf8));
+  const std::string folderPart = arg.substr(0, lastPart);
+  const std::string pattern = arg.substr(lastPart);
+  std::vector<FolderEntry> entries;
+  if (!folder.list(folderPart, entries, error)) return false;
+  for (FolderEntry& entry : entries) {
+    if (entry.kind == FolderEntry::Kind::File && wtf8WildcardMatches(entry.name, pattern, order)) {
+      names.push_back(std::move(entry.name));
+    }
   }
-  if (matches.empty()) {
+  if (names.empty()) {
     error = "no file matches";
     return false;
   }
-  // The order in which dir lists an NTFS folder: letter case aside. Byte
-  // order settles names that differ only in case, so every run lists alike.
-  std::sort(matches.begin(), matches.end(), [order](const auto& a, const auto& b) {
-    const int caseless = order(a.first, b.first);
-    return caseless != 0 ? caseless < 0 : a.second < b.second;
-  });
-  const std::string folderPart = arg.substr(0, lastPart);
-  for (const auto& match : matches) names.push_back(folderPart + match.second);
+  sortCaseless(names, order);
+  for (std::string& name : names) name.insert(0, folderPart);
   return true;
+}
+
+WalkRules WalkRules::windows(CaselessOrder order) {
+  return {[order](const std::string& name, const std::string& pattern) {
+            return wtf8WildcardMatches(name, pattern, order);
+          },
+          [order](std::vector<std::string>& names) { sortCaseless(names, order); }, '\\', "\\/:"};
+}
+
+namespace {
+
+// A folder of the walk and its subfolders still to walk, the next one last.
+struct Level {
+  std::string folder;
+  std::vector<std::string> subfolders;
+};
+
+}  // namespace
+
+bool walkTree(const std::string& arg, FolderReader& reader, const WalkRules& rules,
+              const WalkFound& found, const WalkFailed& failed) {
+  if (reader.isFolder(arg)) {
+    std::string example = arg;
+    if (arg.empty() || rules.separators.find(arg.back()) == std::string_view::npos) {
+      example += rules.separator;
+    }
+    failed(arg, "a folder: give a pattern, such as " + example + "*.dat");
+    return false;
+  }
+  const std::size_t lastPart = arg.find_last_of(rules.separators) + 1;  // npos + 1 is 0
+  const std::string pattern = arg.substr(lastPart);
+  std::string folder = arg.substr(0, lastPart);
+  // One level a folder on the way down, each holding only the names of its
+  // subfolders still to walk: the files are given out and dropped before
+  // the walk goes deeper, so a tree of any size costs its depth.
+  std::vector<Level> levels;
+  std::vector<FolderEntry> entries;
+  std::vector<std::string> files;
+  std::string error;
+  bool allRead = true;
+  bool matched = false;
+  for (;;) {
+    if (!reader.list(folder, entries, error)) {
+      if (levels.empty()) {  // the starting folder
+        failed(arg, error);
+        return false;
+      }
+      failed(folder.substr(0, folder.size() - 1), error);
+      allRead = false;
+    } else {
+      Level level{folder, {}};
+      for (FolderEntry& entry : entries) {
+        if (entry.kind == FolderEntry::Kind::File && rules.matches(entry.name, pattern)) {
+          files.push_back(std::move(entry.name));
+        } else if (entry.kind == FolderEntry::Kind::Folder && !entry.name.empty() &&
+                   entry.name.front() != '.') {
+          level.subfolders.push_back(std::move(entry.name));
+        }
+      }
+      entries.clear();
+      rules.sort(files);
+      for (const std::string& file : files) {
+        if (!found(folder + file)) return false;
+      }
+      matched = matched || !files.empty();
+      files.clear();
+      rules.sort(level.subfolders);
+      std::reverse(level.subfolders.begin(), level.subfolders.end());
+      levels.push_back(std::move(level));
+    }
+    while (!levels.empty() && levels.back().subfolders.empty()) levels.pop_back();
+    if (levels.empty()) break;
+    Level& parent = levels.back();
+    folder = parent.folder + parent.subfolders.back() + rules.separator;
+    parent.subfolders.pop_back();
+  }
+  if (!matched) {
+    failed(arg, "no file matches");
+    return false;
+  }
+  return allRead;
 }

@@ -1,6 +1,7 @@
 // From FILE arguments to the names of the files they stand for.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,18 +37,32 @@ int windowsCaselessOrder(std::u16string_view a, std::u16string_view b);
 /// name without it (`*.*` matches `readme`), as cmd's patterns do.
 bool wildcardMatches(std::u16string_view name, std::u16string_view pattern, CaselessOrder order);
 
-/// What a folder holds, for expanding a pattern: the disk on Windows, a list
-/// in the tests.
-class FolderSearch {
+/// One entry of a folder as a listing sees it.
+struct FolderEntry {
+  /// Folder: one to walk into. Skipped: a folder reached through a symbolic
+  /// link, a junction or another reparse point, never entered nor matched.
+  /// File: anything else, a link to a file, a pipe or a device included; the
+  /// opener refuses what is not a regular file.
+  enum class Kind { File, Folder, Skipped };
+  std::string name;  // the last part only, UTF-8 (WTF-8 on Windows)
+  Kind kind;
+};
+
+/// What a folder holds: the disk, or a made-up tree in the tests.
+class FolderReader {
  public:
-  virtual ~FolderSearch() = default;
-  /// Adds to `names` the names (last parts only) of the files, not folders,
-  /// in `folder` (UTF-16, as the argument writes it up to and including its
-  /// last separator; empty for the current folder). False with `error` (the
-  /// system's words, one line) when the folder cannot be read; an empty
-  /// folder is no error.
-  virtual bool list(const std::u16string& folder, std::vector<std::u16string>& names,
+  virtual ~FolderReader() = default;
+  /// The disk: readdir on POSIX, FindFirstFileExW on Windows.
+  static FolderReader& system();
+  /// Sets `entries` to what `folder` holds, "." and ".." left out (`folder`
+  /// as an argument writes it up to and including its last separator; empty
+  /// for the current folder). False with `error` (the system's words, one
+  /// line) when the folder cannot be read; an empty folder is no error.
+  virtual bool list(const std::string& folder, std::vector<FolderEntry>& entries,
                     std::string& error) = 0;
+  /// True when `path` is a folder, through links too; false when it is
+  /// something else, is missing or cannot be looked at.
+  virtual bool isFolder(const std::string& path) = 0;
 };
 
 /// Expands `arg` (WTF-8): without * or ? it stands for itself; otherwise for
@@ -56,5 +71,50 @@ class FolderSearch {
 /// prefix is part of the path, not a wildcard. False with `error` when a
 /// wildcard stands outside the last part, the folder cannot be read, or no
 /// file matches.
-bool expandWildcards(const std::string& arg, FolderSearch& folder, CaselessOrder order,
+bool expandWildcards(const std::string& arg, FolderReader& folder, CaselessOrder order,
                      std::vector<std::string>& names, std::string& error);
+
+/// How a walk matches, orders and joins names: as a POSIX shell does, or as
+/// Windows does.
+struct WalkRules {
+  /// True when `name` (a last part) matches `pattern`.
+  std::function<bool(const std::string& name, const std::string& pattern)> matches;
+  /// Puts names of one folder in the order the walk gives them out.
+  std::function<void(std::vector<std::string>& names)> sort;
+  /// Joins a folder and a name in it.
+  char separator;
+  /// Any of these ends the folder part of an argument.
+  std::string_view separators;
+
+  /// The shell's: fnmatch with FNM_PERIOD (letter case counts, a leading
+  /// dot matches only a dot), byte order, `/`. Defined where fnmatch is,
+  /// outside the Windows build (file_names-posix.cpp).
+  static WalkRules shell();
+  /// Windows' with `order`: wildcardMatches, names in `order` and byte order
+  /// among names it puts together, as expandWildcards gives them; `\`, and
+  /// `/` or a drive's `:` also end a folder part.
+  static WalkRules windows(CaselessOrder order);
+  /// The system's: shell() on POSIX, windows(windowsCaselessOrder) on Windows.
+  static const WalkRules& system();
+};
+
+/// Takes a file the walk found, named from the argument's folder part down;
+/// false stops the walk at once (the output failed).
+using WalkFound = std::function<bool(const std::string& file)>;
+/// Takes what could not be walked, the argument or a folder, and why (one
+/// line, no line end).
+using WalkFailed = std::function<void(const std::string& where, const std::string& error)>;
+
+/// Walks FILE argument `arg` as dir /s does: its last part is a pattern
+/// matched in its folder (the part before, taken literally; empty for the
+/// current folder) and in every folder below. Each folder gives its
+/// matching files in `rules`' order, then its subfolders in that order,
+/// each walked the same way; folders whose names start with a dot and
+/// Skipped entries are not entered, and no folder is matched. Calls `found`
+/// for each file as soon as it is known and `failed` for a starting folder
+/// that cannot be read, a subfolder that cannot be read (the walk goes on),
+/// a pattern that matches nothing in the whole tree, and an `arg` that is
+/// itself a folder (with a hint). True when every folder was read and some
+/// file matched; false after any `failed` or when `found` stopped the walk.
+bool walkTree(const std::string& arg, FolderReader& reader, const WalkRules& rules,
+              const WalkFound& found, const WalkFailed& failed);

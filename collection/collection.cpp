@@ -25,9 +25,9 @@ constexpr std::string_view kProgram = "ym2608-settings";
 
 constexpr std::string_view kHelp =
     "usage: ym2608-settings FILE\n"
-    "       ym2608-settings --show [--json | --csv] [--] FILE...\n"
+    "       ym2608-settings --show [--json | --csv] [-r] [--] FILE...\n"
     "       ym2608-settings --set NAME=VALUE [--set NAME=VALUE]... [--undo FILE] [--dry-run]\n"
-    "                       [--] FILE...\n"
+    "                       [-r] [--] FILE...\n"
     "       ym2608-settings --apply LISTING [--undo FILE] [--dry-run]\n"
     "       ym2608-settings --help | --version\n"
     "\n"
@@ -47,6 +47,9 @@ constexpr std::string_view kHelp =
     "                    listing of the settings block each written file held;\n"
     "                    --apply FILE gives the files back byte for byte\n"
     "  --dry-run         with --set or --apply: report what would change, write nothing\n"
+    "  -r, --recursive   with --show or --set: the last part of each FILE is a\n"
+    "                    pattern, matched in its folder and every folder below,\n"
+    "                    as dir /s does; quote it: -r 'Music/*.dat'\n"
     "  --                the arguments after it are files, whatever their names;\n"
     "                    before it, options may stand anywhere\n"
     "\n"
@@ -430,9 +433,10 @@ int applyListing(const CollectionArgs& args, InputSource& input, OutputSink& err
 }
 
 // Shows or sets each FILE of the command line, its patterns expanded, in
-// order.
+// order; with -r, each file its pattern finds in the tree below, as it is
+// found.
 int eachFile(int argc, const char* const argv[], const CollectionArgs& args, FileNames& names,
-             Run& run) {
+             FolderReader& folders, Run& run) {
   if (!run.startUndo()) return 2;
   if (!run.start()) return run.finish();
   std::vector<std::string> expanded;
@@ -442,6 +446,17 @@ int eachFile(int argc, const char* const argv[], const CollectionArgs& args, Fil
   for (int i = 1; i < argc; ++i) {
     if (!args.isFile[static_cast<std::size_t>(i)]) continue;
     arg = argv[i];
+    if (args.recursive) {
+      bool stopped = false;
+      walkTree(
+          arg, folders, WalkRules::system(),
+          [&](const std::string& file) { return !(stopped = !run.file(file, change)); },
+          [&](const std::string& where, const std::string& problem) {
+            run.failed(where, problem);
+          });
+      if (stopped) return run.finish();
+      continue;
+    }
     if (!names.expand(arg, expanded, error)) {
       run.failed(arg, error);
       continue;
@@ -456,7 +471,7 @@ int eachFile(int argc, const char* const argv[], const CollectionArgs& args, Fil
 }  // namespace
 
 int runCollection(int argc, const char* const argv[], InputSource& input, OutputSink& out,
-                  OutputSink& errors, FileAccess& files, FileNames& names) {
+                  OutputSink& errors, FileAccess& files, FileNames& names, FolderReader& folders) {
   CollectionArgs args;
   std::string error;
   if (!parseCollectionArgs(argc, argv, args, error)) {
@@ -477,5 +492,5 @@ int runCollection(int argc, const char* const argv[], InputSource& input, Output
     case CollectionArgs::Mode::Set:
       break;
   }
-  return eachFile(argc, argv, args, names, run);
+  return eachFile(argc, argv, args, names, folders, run);
 }

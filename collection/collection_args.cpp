@@ -67,6 +67,7 @@ struct Given {
   bool apply = false;
   bool help = false;
   bool version = false;
+  bool recursive = false;
   bool anyFile = false;
 };
 
@@ -75,11 +76,10 @@ struct Flag {
   std::string_view name;
   bool Given::*given;
 };
-constexpr Flag kFlags[] = {{"--show", &Given::show},
-                           {"--json", &Given::json},
-                           {"--csv", &Given::csv},
-                           {"--help", &Given::help},
-                           {"--version", &Given::version}};
+constexpr Flag kFlags[] = {
+    {"--show", &Given::show},          {"--json", &Given::json},       {"--csv", &Given::csv},
+    {"--help", &Given::help},          {"--version", &Given::version}, {"-r", &Given::recursive},
+    {"--recursive", &Given::recursive}};
 
 // Reads the option at argv[i] (moving `i` past its value, if any); false
 // with `error` when it is no option or its value is wrong.
@@ -140,6 +140,7 @@ const char* conflict(const Given& g, const CollectionArgs& args) {
   if (g.json && g.csv) return "--json and --csv do not go together";
   if (args.dryRun && !set && !g.apply) return "--dry-run goes with --set or --apply";
   if (!args.undo.empty() && g.show) return "--undo goes with --set or --apply, not --show";
+  if (g.recursive && (g.apply || (!g.show && !set))) return "-r goes with --show or --set";
   if (g.apply && g.anyFile) return "--apply takes its files from the LISTING, not the command line";
   if (!g.apply && !g.anyFile) return "no FILE given";
   return nullptr;
@@ -148,7 +149,9 @@ const char* conflict(const Given& g, const CollectionArgs& args) {
 }  // namespace
 
 bool wantsCollection(int argc, const char* const argv[]) {
-  return argc > 1 && std::string_view(argv[1]).substr(0, 2) == "--";
+  if (argc < 2) return false;
+  const std::string_view first = argv[1];
+  return first.substr(0, 2) == "--" || first == "-r";
 }
 
 bool parseCollectionArgs(int argc, const char* const argv[], CollectionArgs& args,
@@ -182,5 +185,6 @@ bool parseCollectionArgs(int argc, const char* const argv[], CollectionArgs& arg
   using Mode = CollectionArgs::Mode;
   args.mode = given.show ? Mode::Show : (set ? Mode::Set : Mode::Apply);
   args.format = given.json ? ShowFormat::Json : (given.csv ? ShowFormat::Csv : ShowFormat::Table);
+  args.recursive = given.recursive;
   return true;
 }

@@ -21,6 +21,9 @@ struct CollectionArgs {
   /// --show's form: the table, --json or --csv.
   ShowFormat format = ShowFormat::Table;
   bool dryRun = false;
+  /// -r: each FILE's last part is a pattern matched in its folder and every
+  /// folder below.
+  bool recursive = false;
   /// --apply's listing: a path, or "-" for standard input.
   std::string listing;
   /// --undo's listing of the bytes each write replaces; empty without it.
@@ -33,8 +36,8 @@ struct CollectionArgs {
 };
 
 /// True when the command line asks for the collection options: its first
-/// argument starts with "--". Otherwise the interactive editor runs, as it
-/// always has.
+/// argument starts with "--" or is "-r". Otherwise the interactive editor
+/// runs, as it always has (a file called "-r" is reached as "./-r").
 bool wantsCollection(int argc, const char* const argv[]);
 
 /// Reads the whole of argv[1..] into `args`, returning false with `error` set

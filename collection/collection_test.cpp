@@ -139,6 +139,7 @@ TEST(Collection, BadCommandLineOpensNothingAndExitsTwo) {
       {{"--apply=a.dat", "--apply", "a.dat"}, "--apply takes one LISTING"},
       {{"--apply"}, "--apply takes a LISTING file, or -"},
       {{"--show", "--undo", "u.csv", "a.dat"}, "--undo goes with --set or --apply"},
+      {{"--apply", "a.dat", "-r"}, "-r goes with --show or --set"},
       {{"--set", "TimerA=on", "--undo=u.csv", "--undo", "v.csv", "a.dat"}, "--undo takes one"},
       {{"--set", "TimerA=on", "a.dat", "--bogus"}, "no option is called '--bogus'"},
       {{"--set", "TimerA=on", "a.dat", "-n"}, "no option is called '-n'; put -- before"},

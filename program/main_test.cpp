@@ -293,6 +293,49 @@ TEST(Program, TwoRunsAtOnceLoseNoUpdate) {
   }
 }
 
+// -r walks a tree as dir /s does, from a pattern the program expands itself
+// on every system: a folder's files first, then its subfolders, in name
+// order; a folder whose name starts with a dot is not entered.
+TEST(Program, RecursiveRunsWalkATree) {
+  TempDir dir;
+  for (const char* name : {"Music/a.dat", "Music/game/b.dat", "Music/game/deep/c.dat",
+                           "Music/.git/d.dat", "Music/notes.txt", "Music/zz/e.dat"}) {
+    std::filesystem::create_directories(fsPath(dir.path(name)).parent_path());
+    std::filesystem::copy_file(DEMO_FILE, fsPath(dir.path(name)));
+  }
+  const std::string sep = kWindows ? "\\" : "/";
+  // The folder part as given, then the path below it with the system's
+  // separator.
+  const std::string found = "Music/a.dat\nMusic/game" + sep + "b.dat\nMusic/game" + sep + "deep" +
+                            sep + "c.dat\nMusic/zz" + sep + "e.dat\n";
+  std::string shown =
+      "File,TimerA,TimerB,LimitTime,FadeoutDriverMode,GraphicECMode2203,LimitEndFlag,SaveMark\n";
+  std::string changed;
+  for (std::size_t at = 0, end; (end = found.find('\n', at)) != std::string::npos; at = end + 1) {
+    shown += found.substr(at, end - at) + ",on,off,300,on,off,on,no\n";
+    changed += found.substr(at, end - at) + ": LimitEndFlag on -> off, save mark stamped\n";
+  }
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string output;
+  } runs[] = {
+      {{"-r", "--show", "--csv", "Music/*.dat"}, 0, shown},
+      {{"--set", "LimitEndFlag=off", "--recursive", "Music/*.dat"}, 0, changed},
+      {{"-r", "--show", "Music"}, 1, ""},  // a folder: give a pattern
+      {{"-r", "--show", "Music/*.wav"}, 1, ""},
+  };
+  for (const auto& r : runs) {
+    SCOPED_TRACE(r.args.back());
+    Child editor(EDITOR_BINARY, r.args, true, dir.path(""));
+    editor.type("", true);
+    EXPECT_EQ(editor.finish(), r.status);
+    EXPECT_EQ(editor.output, consoleText(r.output));
+  }
+  const Bytes dotted = readFile(dir.path("Music/.git/d.dat"));
+  EXPECT_EQ(dotted, readFile(DEMO_FILE));
+}
+
 // The round trip a collector checks with checksums: --set with --undo,
 // then --apply of the undo listing, gives each file back byte for byte.
 TEST(Program, UndoGivesFilesBackByteForByte) {

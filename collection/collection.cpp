@@ -4,7 +4,9 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <set>
 #include <string_view>
+#include <utility>
 
 #include "collection/collection_args.h"
 #include "console/standard.h"
@@ -179,8 +181,12 @@ class UndoListing {
     file_ = opened.file;
     return put(std::string(kFileName) + "," + std::string(kBlockName));
   }
-  /// Adds `file`'s row with the block it holds before the write; 0 or why not.
-  int add(std::string_view file, const SoundImage::Block& before) {
+  /// Adds the row of `file`, which is `identity`, with the block it holds
+  /// before the write; 0 or why not. A file this run wrote already (under
+  /// another name, or through a hard link) gets no second row: its first
+  /// row holds the bytes it had before the run.
+  int add(std::string_view file, const FileIdentity& identity, const SoundImage::Block& before) {
+    if (!written_.insert({identity.volume, identity.index}).second) return 0;
     return put(
         csvField(file) + "," +
         hexBytes(std::string_view(reinterpret_cast<const char*>(before.data()), before.size())));
@@ -194,17 +200,21 @@ class UndoListing {
   }
 
  private:
+  // Writes a line; a line cut short (a full disk) is taken back, so the
+  // listing still applies to the files it names.
   int put(std::string line) {
     line += lineEnd();
     const Moved moved = files_.writeAt(file_, reinterpret_cast<const std::uint8_t*>(line.data()),
                                        line.size(), offset_);
-    offset_ += moved.bytes;
+    if (moved.error != 0 && moved.bytes > 0) files_.cut(file_, offset_);
+    if (moved.error == 0) offset_ += moved.bytes;
     return moved.error;
   }
 
   FileAccess& files_;
   FileHandle file_ = kNoFile;
   std::uint64_t offset_ = 0;
+  std::set<std::pair<std::uint64_t, std::uint64_t>> written_;  // volume and index
 };
 
 // One run over many files: the image, the streams and the exit status
@@ -234,7 +244,7 @@ class Run {
             const SoundImage::Block before = now.block();
             changes = makeChange(now, change);
             if (changes.empty() || undo_ == nullptr) return !changes.empty();
-            undoError = undo_->add(name, before);
+            undoError = undo_->add(name, now.identity(), before);
             return undoError == 0;
           });
       if (undoError != 0) {

@@ -103,10 +103,10 @@ bool readOption(int argc, const char* const argv[], int& i, CollectionArgs& args
   }
   if (hasValue(arg, "--undo")) {
     if (!valueOf(argc, argv, i, "--undo", "a FILE to create", value, error)) return false;
-    if (!args.undo.empty() || value.empty()) {
-      error = value.empty() ? "--undo takes a FILE to create" : "--undo takes one FILE";
-      return false;
-    }
+    if (!args.undo.empty()) error = "--undo takes one FILE";
+    if (value.empty()) error = "--undo takes a FILE to create";
+    if (value == "-") error = "--undo writes a FILE, not standard output";
+    if (!error.empty()) return false;
     args.undo = value;
     return true;
   }

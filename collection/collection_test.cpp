@@ -48,9 +48,11 @@ class WatchedDisk : public FileAccess {
   }
   Moved writeAt(FileHandle file, const std::uint8_t* data, std::size_t size,
                 std::uint64_t offset) override {
-    if (!failWrites && !(failUndoRows && file == created_ && offset > 0)) {
-      return FileAccess::writeAt(file, data, size, offset);
+    if (failUndoRows && file == created_ && offset > 0) {
+      // The disk fills partway through the row.
+      return {FileAccess::writeAt(file, data, size / 2, offset).bytes, ENOSPC};
     }
+    if (!failWrites) return FileAccess::writeAt(file, data, size, offset);
     return {0, ENOSPC};
   }
   Moved readAt(FileHandle file, std::uint8_t* buffer, std::size_t size,
@@ -317,12 +319,15 @@ TEST(Collection, EachFileSucceedsOrFailsOnItsOwn) {
   std::string errors;
   WatchedDisk disk;
   std::map<std::string, void (*)(const std::string&)> between;
-  std::vector<std::unique_ptr<HeldLock>> locks;
+  FileHandle held = kNoFile;  // locked.dat, as another run holds it while it writes
   std::future<int> fifoWriter;
   for (const auto& f : files) {
     args.push_back(f.name[0] == '/' ? f.name : dir.path(f.name));
     if (f.size > 0) writeFile(args.back(), songBytes(f.size));
-    if (f.name == "locked.dat") locks.push_back(std::make_unique<HeldLock>(args.back()));
+    if (f.name == "locked.dat") {
+      held = FileAccess::disk().open(args.back().c_str(), OpenMode::Update).file;
+      ASSERT_EQ(FileAccess::disk().lock(held), 0);
+    }
 #ifndef _WIN32
     if (f.fifo) {
       ASSERT_EQ(mkfifo(args.back().c_str(), 0600), 0);
@@ -353,6 +358,7 @@ TEST(Collection, EachFileSucceedsOrFailsOnItsOwn) {
     FAIL() << "the run waited on a file";
   }
   const Outcome r = run.get();
+  FileAccess::disk().close(held);
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.errors, errors);
 #ifndef _WIN32
@@ -700,6 +706,17 @@ TEST(Collection, UndoGivesTheBytesBack) {
   EXPECT_EQ(full.out, "");
   EXPECT_NE(full.errors.find("; stopped before writing " + a + "\n"), std::string::npos)
       << full.errors;
+  EXPECT_EQ(readFile(a), setA);
+  const Bytes header = readFile(dir.path("full.csv"));  // no half row left to spoil it
+  EXPECT_EQ(std::string(header.begin(), header.end()), consoleText("File,Block\n"));
+
+  // One file under two names: its first row holds the bytes it had.
+  const std::string twice = "File,LimitTime\n" + a + ",1\n" + dir.path("./a") + ",2\n";
+  writeFile(dir.path("twice.csv"), Bytes(twice.begin(), twice.end()));
+  disk.failUndoRows = false;
+  EXPECT_EQ(runWith({"--apply", dir.path("twice.csv"), "--undo", dir.path("u2.csv")}, disk).status,
+            0);
+  EXPECT_EQ(runWith({"--apply", dir.path("u2.csv")}, disk).status, 0);
   EXPECT_EQ(readFile(a), setA);
 }
 

@@ -126,6 +126,10 @@ int FileAccess::lock(FileHandle file) {
   }
 }
 
+int FileAccess::cut(FileHandle file, std::uint64_t size) {
+  return ::ftruncate(static_cast<int>(file), static_cast<off_t>(size)) == 0 ? 0 : errno;
+}
+
 int FileAccess::sync(FileHandle file) {
   return ::fsync(static_cast<int>(file)) == 0 ? 0 : errno;
 }

@@ -184,6 +184,14 @@ int FileAccess::lock(FileHandle /*file*/) {
   return 0;  // the update open's share mode already keeps other writers out
 }
 
+int FileAccess::cut(FileHandle file, std::uint64_t size) {
+  FILE_END_OF_FILE_INFO end{};
+  end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
+  return SetFileInformationByHandle(handleOf(file), FileEndOfFileInfo, &end, sizeof end)
+             ? 0
+             : lastError();
+}
+
 int FileAccess::sync(FileHandle file) {
   return FlushFileBuffers(handleOf(file)) ? 0 : lastError();
 }

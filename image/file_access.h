@@ -104,6 +104,8 @@ class FileAccess {
   /// 0, FileError::InUse, or the system's reason. Closing lets it go. On
   /// Windows the update open's share mode is the lock, so this returns 0.
   virtual int lock(FileHandle file);
+  /// Cuts the file to its first `size` bytes; 0, or the reason it failed.
+  virtual int cut(FileHandle file, std::uint64_t size);
   /// Hands what was written to the disk itself (fsync, FlushFileBuffers),
   /// so that it outlasts a power cut; 0, or the reason it failed.
   virtual int sync(FileHandle file);

@@ -83,6 +83,8 @@ struct SoundImage {
   /// file is no failure: `length` is smaller.
   FileResult load(const char* path, FileAccess& files = FileAccess::disk(),
                   std::size_t limit = Capacity, OpenMode mode = OpenMode::Read);
+  /// The file the last load read.
+  const FileIdentity& identity() const { return read_; }
   /// Sets the SaveMark in the image: 0x55 at 0x38E, 0xAA at 0x38F.
   void stampSaveMark();
   /// True when the image holds the SaveMark.

@@ -32,17 +32,3 @@ Bytes sampleBytes(std::size_t size);
 void writeFile(const std::string& path, const Bytes& bytes);
 /// The whole file; fails the test when it cannot be read.
 Bytes readFile(const std::string& path);
-
-/// Holds the lock a run takes on `path` before it writes the block, for as
-/// long as it lives, as another program's run would (lock-posix.cpp,
-/// lock-win32.cpp).
-class HeldLock {
- public:
-  explicit HeldLock(const std::string& path);
-  ~HeldLock();
-  HeldLock(const HeldLock&) = delete;
-  HeldLock& operator=(const HeldLock&) = delete;
-
- private:
-  std::intptr_t handle_;
-};

@@ -52,13 +52,24 @@ class WatchedDisk : public FileAccess {
       // The disk fills partway through the row.
       return {FileAccess::writeAt(file, data, size / 2, offset).bytes, ENOSPC};
     }
+    written_ = file;
     if (!failWrites) return FileAccess::writeAt(file, data, size, offset);
     return {0, ENOSPC};
   }
   Moved readAt(FileHandle file, std::uint8_t* buffer, std::size_t size,
                std::uint64_t offset) override {
-    if (!failReads) return FileAccess::readAt(file, buffer, size, offset);
-    return {0, EIO};
+    // The block writer's own read is the one at the block.
+    if (failReads || (failBlockReads && offset == 0x389)) return {0, EIO};
+    return FileAccess::readAt(file, buffer, size, offset);
+  }
+  int lock(FileHandle file) override {
+    // A program that ignores locks cuts the file short just then.
+    if (cutUnderLock) fs::resize_file(fsPath(opened.back()), 911);
+    return FileAccess::lock(file);
+  }
+  int close(FileHandle file) override {
+    const int error = FileAccess::close(file);
+    return failCloses && file == written_ ? EIO : error;
   }
 
   std::map<std::string, int> writeOpens;
@@ -68,11 +79,15 @@ class WatchedDisk : public FileAccess {
   std::function<void(const std::string&)> beforeWriteOpen;
   bool failWrites = false;
   bool failReads = false;
+  bool failBlockReads = false;
+  bool failCloses = false;
+  bool cutUnderLock = false;
   bool failUndoRows = false;  // a new file takes its first line, then no more
   std::string redirect;       // when set, every path opens this file instead
 
  private:
   FileHandle created_ = kNoFile;
+  FileHandle written_ = kNoFile;
 };
 
 struct Outcome {
@@ -381,15 +396,34 @@ TEST(Collection, EachFileSucceedsOrFailsOnItsOwn) {
     }
   }
 
-  // A write that fails after the open is reported, and the run still ends 1.
-  disk.failWrites = true;
-  const Outcome failing = runWith({"--set", "TimerB=off", dir.path("first.dat")}, disk);
-  EXPECT_EQ(failing.status, 1);
-  EXPECT_EQ(failing.out, "");
-  EXPECT_EQ(failing.errors,
-            "ym2608-settings: " + dir.path("first.dat") +
-                ": write failed: No space left on device; the settings block may be "
-                "partly written\n");
+  // The block writer failing after the open: each step is reported, the
+  // run still ends 1, and the file is never lengthened.
+  const struct {
+    bool WatchedDisk::*fault;
+    const char* says;
+    std::uintmax_t size;
+  } faults[] = {
+      {&WatchedDisk::failWrites,
+       "write failed: No space left on device; the settings block may be partly written", 912},
+      {&WatchedDisk::failBlockReads, "read error: Input/output error", 912},
+      {&WatchedDisk::failCloses,
+       "write failed: Input/output error; the settings block may be partly written", 912},
+#ifndef _WIN32  // Windows' share mode keeps every other program from cutting it
+      {&WatchedDisk::cutUnderLock, "cut short since it was read; left as it is", 911},
+#endif
+  };
+  const std::string fault = dir.path("fault.dat");
+  for (const auto& f : faults) {
+    SCOPED_TRACE(f.says);
+    writeFile(fault, songBytes(912));
+    WatchedDisk faulty;
+    faulty.*f.fault = true;
+    const Outcome failing = runWith({"--set", "TimerB=off", fault}, faulty);
+    EXPECT_EQ(failing.status, 1);
+    EXPECT_EQ(failing.out, "");
+    EXPECT_EQ(failing.errors, "ym2608-settings: " + fault + ": " + f.says + "\n");
+    EXPECT_EQ(fs::file_size(fsPath(fault)), f.size);
+  }
 }
 
 // Runs that end before any sound file is opened: --help and --version, and

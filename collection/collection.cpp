@@ -179,6 +179,7 @@ class UndoListing {
     const Opened opened = files_.open(path.c_str(), OpenMode::CreateNew);
     if (opened.file == kNoFile) return opened.error;
     file_ = opened.file;
+    identity_ = opened.identity;
     return put(std::string(kFileName) + "," + std::string(kBlockName));
   }
   /// Adds the row of `file`, which is `identity`, with the block it holds
@@ -191,6 +192,8 @@ class UndoListing {
         csvField(file) + "," +
         hexBytes(std::string_view(reinterpret_cast<const char*>(before.data()), before.size())));
   }
+  /// True when `identity` is the listing itself, which a walk may find.
+  bool is(const FileIdentity& identity) const { return identity.sameFile(identity_); }
   /// Hands the listing to the disk and closes it; 0 or why that failed.
   int finish() {
     const int error = files_.sync(file_);
@@ -213,6 +216,7 @@ class UndoListing {
 
   FileAccess& files_;
   FileHandle file_ = kNoFile;
+  FileIdentity identity_;
   std::uint64_t offset_ = 0;
   std::set<std::pair<std::uint64_t, std::uint64_t>> written_;  // volume and index
 };
@@ -223,7 +227,9 @@ class Run {
  public:
   Run(const CollectionArgs& args, SoundImage& image, OutputSink& out, OutputSink& errors,
       FileAccess& files)
-      : args_(args), image_(image), out_(out), errors_(errors), files_(files) {}
+      : args_(args), image_(image), out_(out), errors_(errors), files_(files) {
+    outputIsFile_ = out.fileIdentity(output_.volume, output_.index);
+  }
 
   /// Shows or changes one file and puts out its line; false when the run
   /// must stop (its output or its undo listing failed; status() says how).
@@ -336,6 +342,13 @@ class Run {
       failed(name, reason(loaded));
       return false;
     }
+    // A pattern may find the run's own output or undo listing, growing as
+    // the run goes: never take them for sound data, let alone write them.
+    if ((outputIsFile_ && image_.identity().sameFile(output_)) ||
+        (undo_ != nullptr && undo_->is(image_.identity()))) {
+      failed(name, "written by this run; left as it is");
+      return false;
+    }
     if (image_.length < SettingsBlock::End) {
       failed(name, std::to_string(image_.length) + (image_.length == 1 ? " byte" : " bytes") +
                        ", too short to hold the settings block (" +
@@ -351,6 +364,8 @@ class Run {
   OutputSink& errors_;
   FileAccess& files_;
   std::unique_ptr<UndoListing> undo_;
+  FileIdentity output_;  // the file standard output goes to, if it is one
+  bool outputIsFile_ = false;
   bool headed_ = args_.format != ShowFormat::Table;
   int status_ = 0;
 };

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <fnmatch.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -36,31 +37,49 @@ FolderEntry::Kind kindOf(DIR* dir, const dirent& entry) {
   return FolderEntry::Kind::File;
 }
 
+// Reads the open folder `dir` into `entries` and closes it; false with
+// `error` when a read fails.
+bool readFolder(DIR* dir, std::vector<FolderEntry>& entries, std::string& error) {
+  entries.clear();
+  for (;;) {
+    errno = 0;
+    const dirent* entry = ::readdir(dir);
+    if (entry == nullptr) break;
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    entries.push_back({std::string(name), kindOf(dir, *entry)});
+  }
+  const int readError = errno;
+  ::closedir(dir);
+  if (readError != 0) error = std::strerror(readError);
+  return readError == 0;
+}
+
 class DiskReader : public FolderReader {
  public:
   bool list(const std::string& folder, std::vector<FolderEntry>& entries,
             std::string& error) override {
-    entries.clear();
     DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
     if (dir == nullptr) {
       error = std::strerror(errno);
       return false;
     }
-    for (;;) {
-      errno = 0;
-      const dirent* entry = ::readdir(dir);
-      if (entry == nullptr) break;
-      const std::string_view name = entry->d_name;
-      if (name == "." || name == "..") continue;
-      entries.push_back({std::string(name), kindOf(dir, *entry)});
-    }
-    const int readError = errno;
-    ::closedir(dir);
-    if (readError != 0) {
-      error = std::strerror(readError);
+    return readFolder(dir, entries, error);
+  }
+
+  bool listEntered(const std::string& folder, std::vector<FolderEntry>& entries,
+                   std::string& error) override {
+    // O_NOFOLLOW looks at the last part only, and a trailing / would follow
+    // the link all the same: open the folder's own name.
+    const std::string name = folder.substr(0, folder.find_last_not_of('/') + 1);
+    const int fd = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    DIR* dir = fd < 0 ? nullptr : ::fdopendir(fd);
+    if (dir == nullptr) {
+      error = std::strerror(errno);
+      if (fd >= 0) ::close(fd);
       return false;
     }
-    return true;
+    return readFolder(dir, entries, error);
   }
 
   bool isFolder(const std::string& path) override {

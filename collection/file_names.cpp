@@ -181,7 +181,9 @@ bool walkTree(const std::string& arg, FolderReader& reader, const WalkRules& rul
   bool allRead = true;
   bool matched = false;
   for (;;) {
-    if (!reader.list(folder, entries, error)) {
+    const bool listed = levels.empty() ? reader.list(folder, entries, error)
+                                       : reader.listEntered(folder, entries, error);
+    if (!listed) {
       if (levels.empty()) {  // the starting folder
         failed(arg, error);
         return false;

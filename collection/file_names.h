@@ -60,6 +60,13 @@ class FolderReader {
   /// line) when the folder cannot be read; an empty folder is no error.
   virtual bool list(const std::string& folder, std::vector<FolderEntry>& entries,
                     std::string& error) = 0;
+  /// Like list, for a folder the walk enters: one that has become a
+  /// symbolic link since its parent was listed is not read (the system's
+  /// words for a link). The disk's on POSIX; list itself elsewhere.
+  virtual bool listEntered(const std::string& folder, std::vector<FolderEntry>& entries,
+                           std::string& error) {
+    return list(folder, entries, error);
+  }
   /// True when `path` is a folder, through links too; false when it is
   /// something else, is missing or cannot be looked at.
   virtual bool isFolder(const std::string& path) = 0;

@@ -2,6 +2,7 @@
 // through the descriptors: stdio would add a buffer of its own in front of
 // the Writer's.
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -69,6 +70,14 @@ class FdOutput : public OutputSink {
       size -= static_cast<std::size_t>(n);
     }
     return error_;
+  }
+
+  bool fileIdentity(std::uint64_t& volume, std::uint64_t& index) const override {
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    volume = static_cast<std::uint64_t>(info.st_dev);
+    index = static_cast<std::uint64_t>(info.st_ino);
+    return true;
   }
 
  private:

@@ -180,6 +180,16 @@ class NameOutput : public OutputSink {
     return 0;
   }
 
+  bool fileIdentity(std::uint64_t& volume, std::uint64_t& index) const override {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileType(handle_) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle_, &info)) {
+      return false;
+    }
+    volume = info.dwVolumeSerialNumber;
+    index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    return true;
+  }
+
  private:
   TextOutput text_;
   HANDLE handle_;

@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
-#include "collection/file_names.h"
 #include "collection/collection.h"
 #include "collection/collection_args.h"
+#include "collection/file_names.h"
 #include "console/standard.h"
 #include "dialogue/dialogue.h"
 #include "image/file_access.h"
@@ -34,8 +34,8 @@ int wmain(int argc, wchar_t* argv[]) {
   argvUtf8.push_back(nullptr);
 
   if (wantsCollection(argc, argvUtf8.data())) {
-    return runCollection(argc, argvUtf8.data(), collectionInput(), collectionOutput(), collectionErrors(),
-                     FileAccess::disk(), FileNames::system());
+    return runCollection(argc, argvUtf8.data(), collectionInput(), collectionOutput(),
+                         collectionErrors(), FileAccess::disk(), FileNames::system());
   }
   return runEditor(argc, argvUtf8.data(), standardInput(), standardOutput());
 }

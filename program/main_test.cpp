@@ -301,8 +301,9 @@ TEST(Program, TwoRunsAtOnceLoseNoUpdate) {
 // order; a folder whose name starts with a dot is not entered.
 TEST(Program, RecursiveRunsWalkATree) {
   TempDir dir;
-  for (const char* name : {"Music/a.dat", "Music/game/b.dat", "Music/game/deep/c.dat",
-                           "Music/.git/d.dat", "Music/notes.txt", "Music/zz/e.dat"}) {
+  for (const char* name :
+       {"Music/a.dat", "Music/game/b.dat", "Music/game/deep/c.dat", "Music/.git/d.dat",
+        "Music/notes.txt", "Music/zz/e.dat", "Other/\u00e9.dat", "Other/ab.dat"}) {
     std::filesystem::create_directories(fsPath(dir.path(name)).parent_path());
     std::filesystem::copy_file(DEMO_FILE, fsPath(dir.path(name)));
   }
@@ -325,7 +326,14 @@ TEST(Program, RecursiveRunsWalkATree) {
   } runs[] = {
       {{"-r", "--show", "--csv", "Music/*.dat"}, 0, shown},
       {{"--set", "LimitEndFlag=off", "--recursive", "Music/*.dat"}, 0, changed},
+      // ? is one character, as the shell's in a UTF-8 locale, not one byte.
+      {{"-r", "--show", "--csv", "Other/?.dat"},
+       0,
+       shown.substr(0, shown.find('\n') + 1) + "Other/\u00e9.dat,on,off,300,on,off,on,no\n"},
   };
+#ifndef _WIN32
+  ::setenv("LC_ALL", "C.UTF-8", 1);
+#endif
   for (const auto& r : runs) {
     SCOPED_TRACE(r.args.back());
     Child editor(EDITOR_BINARY, r.args, true, dir.path(""));
@@ -333,6 +341,9 @@ TEST(Program, RecursiveRunsWalkATree) {
     EXPECT_EQ(editor.finish(), r.status);
     EXPECT_EQ(editor.output, consoleText(r.output));
   }
+#ifndef _WIN32
+  ::unsetenv("LC_ALL");
+#endif
   const Bytes dotted = readFile(dir.path("Music/.git/d.dat"));
   EXPECT_EQ(dotted, readFile(DEMO_FILE));
 }
@@ -382,6 +393,24 @@ TEST(Program, OutputThatCannotBeWrittenEndsTheRun) {
     EXPECT_EQ(readFile(dir.path("b.dat")), original);
   }
 }
+
+#ifndef _WIN32
+// A pattern that finds the file standard output goes to leaves it alone,
+// though it holds sound data.
+TEST(Program, OutputFileIsNoSoundFile) {
+  TempDir dir;
+  for (const char* name : {"a.dat", "out.dat"}) {
+    std::filesystem::copy_file(DEMO_FILE, fsPath(dir.path(name)));
+  }
+  const std::string command = "cd '" + dir.path("") + "' && " + EDITOR_BINARY +
+                              " --set TimerA=off -- a.dat out.dat >> out.dat 2>errors";
+  EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 1);
+  const Bytes errors = readFile(dir.path("errors"));
+  EXPECT_EQ(std::string(errors.begin(), errors.end()),
+            "ym2608-settings: out.dat: written by this run; left as it is\n");
+  EXPECT_EQ(readFile(dir.path("out.dat"))[0x389], readFile(DEMO_FILE)[0x389]);
+}
+#endif
 
 #ifdef _WIN32
 // A console user ends the input with Ctrl+Z then Enter; what follows it on

@@ -42,9 +42,9 @@ class WatchedDisk : public FileAccess {
     if (writing) ++writeOpens[name];
     if (writing && beforeWriteOpen) beforeWriteOpen(name);
     if (writing && name.find("read-only") != std::string::npos) return {kNoFile, {}, EACCES};
-    const Opened opened = FileAccess::open(redirect.empty() ? path : redirect.c_str(), mode);
-    if (mode == OpenMode::CreateNew) created_ = opened.file;
-    return opened;
+    const Opened result = FileAccess::open(redirect.empty() ? path : redirect.c_str(), mode);
+    if (mode == OpenMode::CreateNew) created_ = result.file;
+    return result;
   }
   Moved writeAt(FileHandle file, const std::uint8_t* data, std::size_t size,
                 std::uint64_t offset) override {

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <clocale>
 #include <cstring>
 
 #include "collection/file_names.h"
@@ -100,6 +101,11 @@ FolderReader& FolderReader::system() {
 }
 
 WalkRules WalkRules::shell() {
+  // Names are matched as the shell does: a character at a time in the
+  // user's encoding (UTF-8 in most locales), not a byte at a time. Only the
+  // walk needs the locale, so only the walk takes it, and only once.
+  static const bool localeTaken = std::setlocale(LC_CTYPE, "") != nullptr;
+  static_cast<void>(localeTaken);
   // Byte order, as LC_ALL=C ls lists: std::string compares bytes unsigned.
   return {[](const std::string& name, const std::string& pattern) {
             return ::fnmatch(pattern.c_str(), name.c_str(), FNM_PERIOD) == 0;

@@ -1,6 +1,5 @@
 // Entry on Linux and other POSIX systems: the dialogue, or the collection
 // options when the first argument is an option.
-#include <clocale>
 #include <csignal>
 
 #include "collection/collection.h"
@@ -12,12 +11,8 @@ int main(int argc, char* argv[]) {
   // The collection options die of SIGPIPE when their reader goes away, as
   // other tools do (`--show *.dat | head -1` reads no more files); ignored,
   // it ends at the EPIPE instead.
-  if (wantsCollection(argc, argv)) {
-    // -r matches names as the shell does: a character at a time in the
-    // user's encoding (UTF-8 in most locales), not a byte at a time.
-    std::setlocale(LC_CTYPE, "");
+  if (wantsCollection(argc, argv))
     return runCollection(argc, argv, collectionInput(), collectionOutput(), collectionErrors());
-  }
   // The dialogue's reader going away must not kill the run before a save it
   // asked for, nor turn the exit status into anything but 0.
   std::signal(SIGPIPE, SIG_IGN);

@@ -105,11 +105,6 @@ std::string reason(const FileResult& result) {
   return "";
 }
 
-std::string valueText(const Setting& setting, unsigned value) {
-  return setting.kind == SettingKind::Switch ? std::string(switchWord(value != 0))
-                                             : std::to_string(value);
-}
-
 // What a run does to each file's block.
 struct Change {
   /// The settings to set (--set, a listing's setting columns).

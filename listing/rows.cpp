@@ -6,12 +6,6 @@
 
 namespace {
 
-// A setting's value as every form but JSON writes it.
-std::string valueText(const Setting& setting, unsigned value) {
-  return setting.kind == SettingKind::Switch ? std::string(switchWord(value != 0))
-                                             : std::to_string(value);
-}
-
 // The table's cells are as wide as their column's name, so every line can
 // go out as soon as it is known.
 void appendCell(std::string& line, std::string_view text, std::size_t width) {

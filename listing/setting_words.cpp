@@ -55,3 +55,8 @@ long settingValue(const Setting& setting, std::string_view word) {
 std::string_view settingValueHint(const Setting& setting) {
   return setting.kind == SettingKind::Switch ? "use on or off" : "use a number from 0 to 65535";
 }
+
+std::string valueText(const Setting& setting, unsigned value) {
+  return setting.kind == SettingKind::Switch ? std::string(switchWord(value != 0))
+                                             : std::to_string(value);
+}

@@ -2,6 +2,7 @@
 // --set and the listings that --apply reads.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "image/settings.h"
@@ -21,6 +22,10 @@ inline constexpr std::string_view kBlockName = "Block";
 inline constexpr std::string_view switchWord(bool on) {
   return on ? "on" : "off";
 }
+
+/// A setting's value as the table, CSV and the reports write it: on/off
+/// for a switch, the number for LimitTime.
+std::string valueText(const Setting& setting, unsigned value);
 
 /// True when `a` and `b` are the same text, ASCII letters in either case.
 bool sameIgnoringCase(std::string_view a, std::string_view b);

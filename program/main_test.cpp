@@ -335,7 +335,9 @@ TEST(Program, RecursiveRunsWalkATree) {
     Child editor(EDITOR_BINARY, r.args, true, dir.path(""));
     editor.type("", true);
     EXPECT_EQ(editor.finish(), 0);
-    if (!r.output.empty()) EXPECT_EQ(editor.output, consoleText(r.output));
+    if (!r.output.empty()) {
+      EXPECT_EQ(editor.output, consoleText(r.output));
+    }
   }
 #ifndef _WIN32
   ::unsetenv("LC_ALL");

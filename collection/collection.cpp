@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "collection/collection_args.h"
-#include "console/standard.h"
+#include "platform/standard.h"
 #include "image/settings.h"
 #include "image/sound_image.h"
 #include "listing/listing.h"
@@ -223,7 +223,7 @@ class Run {
   Run(const CollectionArgs& args, SoundImage& image, OutputSink& out, OutputSink& errors,
       FileAccess& files)
       : args_(args), image_(image), out_(out), errors_(errors), files_(files) {
-    outputIsFile_ = out.fileIdentity(output_.volume, output_.index);
+    outputIsFile_ = out.fileIdentity(output_);
   }
 
   /// Shows or changes one file and puts out its line; false when the run

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "collection/file_names.h"
-#include "console/console.h"
-#include "image/file_access.h"
+#include "platform/console.h"
+#include "platform/file_access.h"
 
 /// Runs --show, --set, --apply, --help or --version for the command line
 /// (see wantsCollection in collection/collection_args.h); `input` is read

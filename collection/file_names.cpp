@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "image/wtf8.h"
+#include "platform/wtf8.h"
 
 FileNames& FileNames::asGiven() {
   static FileNames names;

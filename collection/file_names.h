@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/folders.h"
+
 /// Turns one FILE argument into the names it stands for, in order. This one
 /// takes the argument as given, as on systems whose shell expands patterns;
 /// Windows, whose shells do not, expands * and ? itself.
@@ -26,51 +28,11 @@ class FileNames {
 /// when letter case is ignored.
 using CaselessOrder = int (*)(std::u16string_view a, std::u16string_view b);
 
-/// Windows' own CaselessOrder, the one its file systems use: each UTF-16 unit
-/// through the system's upper-case table (CompareStringOrdinal). Defined in
-/// the Windows build only (file_names-win32.cpp).
-int windowsCaselessOrder(std::u16string_view a, std::u16string_view b);
-
 /// True when `name` matches `pattern`: `*` stands for any run of characters,
 /// `?` for any one (a surrogate pair is one), other characters match when
 /// `order` puts them together, and a pattern ending in `.*` also matches the
 /// name without it (`*.*` matches `readme`), as cmd's patterns do.
 bool wildcardMatches(std::u16string_view name, std::u16string_view pattern, CaselessOrder order);
-
-/// One entry of a folder as a listing sees it.
-struct FolderEntry {
-  /// Folder: one to walk into. Skipped: a folder reached through a symbolic
-  /// link, a junction or another reparse point, never entered nor matched.
-  /// File: anything else, a link to a file, a pipe or a device included; the
-  /// opener refuses what is not a regular file.
-  enum class Kind { File, Folder, Skipped };
-  std::string name;  // the last part only, UTF-8 (WTF-8 on Windows)
-  Kind kind;
-};
-
-/// What a folder holds: the disk, or a made-up tree in the tests.
-class FolderReader {
- public:
-  virtual ~FolderReader() = default;
-  /// The disk: readdir on POSIX, FindFirstFileExW on Windows.
-  static FolderReader& system();
-  /// Sets `entries` to what `folder` holds, "." and ".." left out (`folder`
-  /// as an argument writes it up to and including its last separator; empty
-  /// for the current folder). False with `error` (the system's words, one
-  /// line) when the folder cannot be read; an empty folder is no error.
-  virtual bool list(const std::string& folder, std::vector<FolderEntry>& entries,
-                    std::string& error) = 0;
-  /// Like list, for a folder the walk enters: one that has become a
-  /// symbolic link since its parent was listed is not read (the system's
-  /// words for a link). The disk's on POSIX; list itself elsewhere.
-  virtual bool listEntered(const std::string& folder, std::vector<FolderEntry>& entries,
-                           std::string& error) {
-    return list(folder, entries, error);
-  }
-  /// True when `path` is a folder, through links too; false when it is
-  /// something else, is missing or cannot be looked at.
-  virtual bool isFolder(const std::string& path) = 0;
-};
 
 /// Expands `arg` (WTF-8): without * or ? it stands for itself; otherwise for
 /// the files in its folder whose names match its last part, in `order` and

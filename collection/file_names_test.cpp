@@ -14,7 +14,7 @@
 #include <map>
 #include <sstream>
 
-#include "image/wtf8.h"
+#include "platform/wtf8.h"
 #include "test_support/files.h"
 
 namespace {

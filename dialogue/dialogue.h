@@ -1,8 +1,8 @@
 // The whole run of the editor: command line, load, menu, commands, messages.
 #pragma once
 
-#include "console/console.h"
-#include "image/file_access.h"
+#include "platform/console.h"
+#include "platform/file_access.h"
 
 /// Runs the editor for `argc` and `argv` as the platform passes them (argv[1]
 /// is the sound data file), reading commands from `input` and writing the menu

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "console/console.h"
+#include "platform/console.h"
 
 /// Reads words from the input and turns each into a number while reading, so
 /// a word of any length is taken whole in constant memory.

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "image/file_access.h"
+#include "platform/file_access.h"
 
 namespace {
 

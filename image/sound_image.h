@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "image/file_access.h"
+#include "platform/file_access.h"
 
 /// Offsets of the settings block, from the start of the file. The 16-bit
 /// values are little-endian: low byte first.
@@ -28,25 +28,6 @@ struct SettingsBlock {
 /// The on/off settings, each one bit of TimerFlags or ModeFlags. A new one
 /// goes last: the switch table checks its size against the last one.
 enum class Switch { TimerA, TimerB, FadeoutDriverMode, GraphicECMode2203, LimitEndFlag };
-
-/// How a load or a block write ended; true when it succeeded.
-struct FileResult {
-  enum class Step {
-    None,
-    Open,
-    Read,
-    Write,
-    InUse,     // another program held the file locked past the wait; nothing written
-    Replaced,  // opened for writing, it is another file than the one read
-    Shrunk     // opened for writing, it no longer holds the whole block
-  };
-  /// The step that failed, None when none did.
-  Step failed = Step::None;
-  /// The system's reason (see FileError) when an open, a read, a write or a
-  /// close failed; 0 otherwise.
-  int error = 0;
-  explicit operator bool() const { return failed == Step::None; }
-};
 
 struct SoundImage {
   /// The image holds at most this many bytes from the start of the file.

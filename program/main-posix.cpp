@@ -4,7 +4,7 @@
 
 #include "collection/collection.h"
 #include "collection/collection_args.h"
-#include "console/standard.h"
+#include "platform/standard.h"
 #include "dialogue/dialogue.h"
 
 int main(int argc, char* argv[]) {

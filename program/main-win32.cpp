@@ -8,10 +8,10 @@
 #include "collection/collection.h"
 #include "collection/collection_args.h"
 #include "collection/file_names.h"
-#include "console/standard.h"
+#include "platform/standard.h"
 #include "dialogue/dialogue.h"
-#include "image/file_access.h"
-#include "image/wtf8.h"
+#include "platform/file_access.h"
+#include "platform/wtf8.h"
 
 // The C runtime must not expand wildcards: "*.dat" is a file name like any
 // other, and one editing run is for one file. The collection options expand

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "console/console.h"
+#include "platform/console.h"
 
 /// Input that arrives in pieces. A piece marked `waits` is typed later: until
 /// it is read, ready() says a read would block, and the read itself records

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/file_access.h"
+
 /// Where typed commands come from.
 class InputSource {
  public:
@@ -31,12 +33,10 @@ class OutputSink {
   /// After a failure the sink takes nothing more. The dialogue goes on
   /// without its output; the collection options stop.
   virtual int write(const char* data, std::size_t size) = 0;
-  /// True, with the file's volume and index set, when the output goes to a
-  /// file on a disk (so that a run can leave that file alone); false for a
-  /// console, a pipe or memory.
-  virtual bool fileIdentity(std::uint64_t& /*volume*/, std::uint64_t& /*index*/) const {
-    return false;
-  }
+  /// True, with `identity` set, when the output goes to a file on a disk
+  /// (so that a run can leave that file alone); false for a console, a
+  /// pipe or memory.
+  virtual bool fileIdentity(FileIdentity& /*identity*/) const { return false; }
 };
 
 /// Buffers output: collects it and hands it to the sink in 16 KiB blocks, so

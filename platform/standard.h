@@ -3,7 +3,7 @@
 // dialogue or the collection options; tests use the in-memory ones instead.
 #pragma once
 
-#include "console/console.h"
+#include "platform/console.h"
 
 /// Standard input as the dialogue reads it: typed words, a pipe or a file.
 InputSource& standardInput();

@@ -1,4 +1,4 @@
-#include "image/device_names.h"
+#include "platform/device_names.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "image/file_access.h"
+#include "platform/file_access.h"
 
 FileAccess& FileAccess::disk() {
   static FileAccess real;

@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "console/standard.h"
+#include "platform/standard.h"
 
 namespace {
 

@@ -8,7 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "console/standard.h"
+#include "platform/file_access.h"
+#include "platform/standard.h"
 
 namespace {
 
@@ -180,14 +181,8 @@ class NameOutput : public OutputSink {
     return 0;
   }
 
-  bool fileIdentity(std::uint64_t& volume, std::uint64_t& index) const override {
-    BY_HANDLE_FILE_INFORMATION info;
-    if (GetFileType(handle_) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle_, &info)) {
-      return false;
-    }
-    volume = info.dwVolumeSerialNumber;
-    index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-    return true;
+  bool fileIdentity(FileIdentity& identity) const override {
+    return identityOf(reinterpret_cast<FileHandle>(handle_), identity);
   }
 
  private:

@@ -1,31 +1,19 @@
-// How loads and saves reach the disk. Names are UTF-8 text on every system,
-// so the editor's logic never sees the platform's own kind of path. Every
-// operation says why it failed: only file_access-posix.cpp and
-// file_access-win32.cpp read errno or GetLastError, and they turn it into
-// the reason returned here.
+// How files on the disk are opened, read and written at an offset, locked,
+// cut and synced. Names are UTF-8 text on every system (WTF-8 on Windows),
+// so no caller sees the platform's own kind of path. Every operation says
+// why it failed, as a reason of platform/system_error.h.
 #pragma once
 
-#include <cerrno>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+
+#include "platform/system_error.h"
 
 /// An open file as the system knows it: a descriptor on POSIX, a HANDLE on
 /// Windows.
 using FileHandle = std::intptr_t;
 inline constexpr FileHandle kNoFile = -1;
-
-/// Why a file operation failed: an errno value (on Windows the system's own
-/// code turned into one), or one of these.
-struct FileError {
-  /// No regular file: a FIFO, a device, a socket, or a name Windows keeps
-  /// for a device.
-  static constexpr int NotRegular = -1;
-  /// Another program held the file locked for longer than the run waits.
-  static constexpr int InUse = -2;
-  /// A name Windows keeps for a device in every folder (CON, AUX, COM1.dat...).
-  static constexpr int DeviceName = -3;
-};
 
 enum class OpenMode {
   Read,       // reading only: a file, a pipe, a device
@@ -53,6 +41,10 @@ struct FileIdentity {
   }
 };
 
+/// Sets `identity` to the open file's, length included, and returns true
+/// when `file` is a file on a disk; false for a pipe, a console or a device.
+bool identityOf(FileHandle file, FileIdentity& identity);
+
 /// What an open gives: the file and what the system says of it, or the
 /// reason there is none.
 struct Opened {
@@ -63,7 +55,7 @@ struct Opened {
   /// Why there is no file (see FileError); 0 when it opened.
   int error = 0;
   /// True when the open failed because nothing exists by that name.
-  bool missing() const { return error == ENOENT; }
+  bool missing() const { return error == FileError::Missing; }
 };
 
 /// How many bytes a read or a write moved, and why it stopped short.

@@ -2,12 +2,12 @@
 // through the descriptors: stdio would add a buffer of its own in front of
 // the Writer's.
 #include <poll.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "console/standard.h"
+#include "platform/file_access.h"
+#include "platform/standard.h"
 
 namespace {
 
@@ -72,13 +72,7 @@ class FdOutput : public OutputSink {
     return error_;
   }
 
-  bool fileIdentity(std::uint64_t& volume, std::uint64_t& index) const override {
-    struct stat info {};
-    if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) return false;
-    volume = static_cast<std::uint64_t>(info.st_dev);
-    index = static_cast<std::uint64_t>(info.st_ino);
-    return true;
-  }
+  bool fileIdentity(FileIdentity& identity) const override { return identityOf(fd_, identity); }
 
  private:
   int fd_;

@@ -1,6 +1,6 @@
 // Windows: names go to the wide (UTF-16) API, so a name outside the current
 // code page (Japanese, say, on a Western locale) opens all the same. Names
-// arrive as WTF-8 (image/wtf8.h), so even a name with an unpaired surrogate
+// arrive as WTF-8 (platform/wtf8.h), so even a name with an unpaired surrogate
 // opens. Files are handles, read and written with ReadFile and WriteFile at
 // an offset: no C runtime buffer on the block's way.
 #include <windows.h>
@@ -9,14 +9,12 @@
 #include <string>
 #include <thread>
 
-#include "image/device_names.h"
-#include "image/file_access.h"
-#include "image/wtf8.h"
+#include "platform/device_names.h"
+#include "platform/file_access.h"
+#include "platform/windows_error.h"
+#include "platform/wtf8.h"
 
-namespace {
-
-// The system's reason as the errno value the messages are worded from.
-int errnoOf(DWORD error) {
+int errnoOf(unsigned long error) {
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
@@ -54,6 +52,8 @@ int errnoOf(DWORD error) {
       return EIO;
   }
 }
+
+namespace {
 
 int lastError() {
   return errnoOf(GetLastError());
@@ -103,6 +103,18 @@ Moved inPieces(std::size_t size, std::uint64_t offset, Piece piece) {
 
 }  // namespace
 
+bool identityOf(FileHandle file, FileIdentity& identity) {
+  const HANDLE handle = handleOf(file);
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info)) {
+    return false;
+  }
+  identity.volume = info.dwVolumeSerialNumber;
+  identity.index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+  identity.size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+  return true;
+}
+
 Opened FileAccess::open(const char* path, OpenMode mode) {
   // A name such as CON, AUX or COM1.dat is a device in every folder, and
   // opening one can wait for ever (AUX, COM1) or reach the console (CON):
@@ -147,12 +159,7 @@ Opened FileAccess::open(const char* path, OpenMode mode) {
     return {kNoFile, {}, error};
   }
   Opened opened{reinterpret_cast<FileHandle>(handle), {}, 0};
-  BY_HANDLE_FILE_INFORMATION info;
-  if (GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info)) {
-    opened.identity.volume = info.dwVolumeSerialNumber;
-    opened.identity.index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-    opened.identity.size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
-  } else if (regular) {
+  if (!identityOf(opened.file, opened.identity) && regular) {
     // A pipe, a console or a port: never a sound data file.
     CloseHandle(handle);
     return {kNoFile, {}, FileError::NotRegular};

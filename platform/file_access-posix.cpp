@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <thread>
 
-#include "image/file_access.h"
+#include "platform/file_access.h"
 
 namespace {
 
@@ -43,6 +43,13 @@ int accessOf(OpenMode mode) {
 }
 
 }  // namespace
+
+bool identityOf(FileHandle file, FileIdentity& identity) {
+  struct stat info {};
+  if (::fstat(static_cast<int>(file), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  identity = identityOf(info);
+  return true;
+}
 
 Opened FileAccess::open(const char* path, OpenMode mode) {
   struct stat info {};

@@ -1,4 +1,4 @@
-#include "console/console.h"
+#include "platform/console.h"
 
 #include <algorithm>
 #include <charconv>

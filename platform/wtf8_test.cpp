@@ -1,4 +1,4 @@
-#include "image/wtf8.h"
+#include "platform/wtf8.h"
 
 #include <gtest/gtest.h>
 

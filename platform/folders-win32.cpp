@@ -1,0 +1,94 @@
+// Folders on Windows: FindFirstFileExW over the wide (UTF-16) names, which
+// arrive and leave as WTF-8; names ordered as Windows' file systems order
+// them when letter case is ignored.
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "platform/folders.h"
+#include "platform/system_error.h"
+#include "platform/windows_error.h"
+#include "platform/wtf8.h"
+
+namespace {
+
+// The wide form of a WTF-8 path; false when it is not WTF-8, which no name
+// that Windows gave can be.
+bool widePath(const std::string& path, std::wstring& wide) {
+  std::u16string utf16;
+  if (!fromWtf8(path, utf16)) return false;
+  wide.assign(utf16.begin(), utf16.end());
+  return true;
+}
+
+class DiskReader : public FolderReader {
+ public:
+  bool list(const std::string& folder, std::vector<FolderEntry>& entries,
+            std::string& error) override {
+    entries.clear();
+    // The whole folder, matched by the caller: the system's own matching
+    // also tries the short 8.3 names, so "*.dat" would find "x.data". The
+    // basic information leaves those names out, and the large fetch takes
+    // many entries a call, which counts in a big folder.
+    std::wstring all;
+    if (!widePath(folder, all)) {
+      error = systemWords(FileError::Missing);
+      return false;
+    }
+    all += L'*';
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileExW(all.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                     nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE) {
+      const DWORD code = GetLastError();
+      if (code == ERROR_FILE_NOT_FOUND) return true;
+      error = systemWords(errnoOf(code));
+      return false;
+    }
+    do {
+      const std::wstring_view name(found.cFileName);
+      if (name == L"." || name == L"..") continue;
+      // A junction, a folder's symbolic link and a mount point are all
+      // reparse points on a folder: none is entered.
+      FolderEntry::Kind kind = FolderEntry::Kind::File;
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        kind = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0
+                   ? FolderEntry::Kind::Skipped
+                   : FolderEntry::Kind::Folder;
+      }
+      entries.push_back({toWtf8(std::u16string(name.begin(), name.end())), kind});
+    } while (FindNextFileW(search, &found));
+    const DWORD code = GetLastError();
+    FindClose(search);
+    if (code != ERROR_NO_MORE_FILES) {
+      error = systemWords(errnoOf(code));
+      return false;
+    }
+    return true;
+  }
+
+  bool isFolder(const std::string& path) override {
+    std::wstring wide;
+    if (!widePath(path, wide)) return false;
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  }
+};
+
+}  // namespace
+
+FolderReader& FolderReader::system() {
+  static DiskReader reader;
+  return reader;
+}
+
+int windowsCaselessOrder(std::u16string_view a, std::u16string_view b) {
+  // Names are far shorter than an int's range. On Windows wchar_t is the
+  // UTF-16 unit.
+  const int compared = CompareStringOrdinal(
+      reinterpret_cast<const wchar_t*>(a.data()), static_cast<int>(a.size()),
+      reinterpret_cast<const wchar_t*>(b.data()), static_cast<int>(b.size()), TRUE);
+  return compared - CSTR_EQUAL;
+}
+

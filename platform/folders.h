@@ -1,0 +1,55 @@
+// Reading folders, and the system's own ways of matching names: the disk's
+// FolderReader (readdir on POSIX, FindFirstFileExW on Windows), fnmatch as
+// the shell matches, and Windows' letter-case order.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+/// One entry of a folder as a listing sees it.
+struct FolderEntry {
+  /// Folder: one to walk into. Skipped: a folder reached through a symbolic
+  /// link, a junction or another reparse point, never entered nor matched.
+  /// File: anything else, a link to a file, a pipe or a device included; the
+  /// opener refuses what is not a regular file.
+  enum class Kind { File, Folder, Skipped };
+  std::string name;  // the last part only, UTF-8 (WTF-8 on Windows)
+  Kind kind;
+};
+
+/// What a folder holds: the disk, or a made-up tree in the tests.
+class FolderReader {
+ public:
+  virtual ~FolderReader() = default;
+  /// The disk: readdir on POSIX, FindFirstFileExW on Windows.
+  static FolderReader& system();
+  /// Sets `entries` to what `folder` holds, "." and ".." left out (`folder`
+  /// as an argument writes it up to and including its last separator; empty
+  /// for the current folder). False with `error` (the system's words, one
+  /// line) when the folder cannot be read; an empty folder is no error.
+  virtual bool list(const std::string& folder, std::vector<FolderEntry>& entries,
+                    std::string& error) = 0;
+  /// Like list, for a folder the walk enters: one that has become a
+  /// symbolic link since its parent was listed is not read (the system's
+  /// words for a link). The disk's on POSIX; list itself elsewhere.
+  virtual bool listEntered(const std::string& folder, std::vector<FolderEntry>& entries,
+                           std::string& error) {
+    return list(folder, entries, error);
+  }
+  /// True when `path` is a folder, through links too; false when it is
+  /// something else, is missing or cannot be looked at.
+  virtual bool isFolder(const std::string& path) = 0;
+};
+
+/// Windows' own order of names when letter case is ignored, the one its file
+/// systems use: each UTF-16 unit through the system's upper-case table
+/// (CompareStringOrdinal); negative, zero or positive as `a` sorts before,
+/// with or after `b`. Defined in the Windows build only (folders-win32.cpp).
+int windowsCaselessOrder(std::u16string_view a, std::u16string_view b);
+
+/// True when `name` matches `pattern` as the shell matches it: fnmatch with
+/// FNM_PERIOD (letter case counts, a leading dot matches only a dot), a
+/// character at a time in the user's encoding. Defined outside the Windows
+/// build only (folders-posix.cpp).
+bool shellMatches(const std::string& name, const std::string& pattern);

@@ -68,7 +68,6 @@ struct Given {
   bool help = false;
   bool version = false;
   bool recursive = false;
-  bool anyFile = false;
 };
 
 // The options that take no value, and what each marks as given.
@@ -141,8 +140,8 @@ const char* conflict(const Given& g, const CollectionArgs& args) {
   if (args.dryRun && !set && !g.apply) return "--dry-run goes with --set or --apply";
   if (!args.undo.empty() && g.show) return "--undo goes with --set or --apply, not --show";
   if (g.recursive && (g.apply || (!g.show && !set))) return "-r goes with --show or --set";
-  if (g.apply && g.anyFile) return "--apply takes its files from the LISTING, not the command line";
-  if (!g.apply && !g.anyFile) return "no FILE given";
+  if (g.apply && !args.files.empty()) return "--apply takes its files from the LISTING, not the command line";
+  if (!g.apply && !!args.files.empty()) return "no FILE given";
   return nullptr;
 }
 
@@ -157,7 +156,6 @@ bool wantsCollection(int argc, const char* const argv[]) {
 bool parseCollectionArgs(int argc, const char* const argv[], CollectionArgs& args,
                          std::string& error) {
   args = CollectionArgs();
-  args.isFile.assign(static_cast<std::size_t>(argc), false);
   Given given;
   bool filesOnly = false;
   // The whole line is read before anything is opened, so an option at the
@@ -165,8 +163,7 @@ bool parseCollectionArgs(int argc, const char* const argv[], CollectionArgs& arg
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (filesOnly || arg.empty() || arg[0] != '-') {
-      args.isFile[static_cast<std::size_t>(i)] = true;
-      given.anyFile = true;
+      args.files.push_back(arg);
     } else if (arg == "--") {
       filesOnly = true;
     } else if (!readOption(argc, argv, i, args, given, error)) {

@@ -1,9 +1,10 @@
 // The command line of the collection options: --show, --set and --apply
-// over many files, --help and --version. The interactive editor takes no options.
+// over many files, --help and --version. The dialogue takes no options.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "image/settings.h"
@@ -30,13 +31,13 @@ struct CollectionArgs {
   std::string undo;
   /// In the order given; each setting at most once.
   std::vector<Assignment> assignments;
-  /// Which arguments are FILEs, as given (patterns not yet expanded): a bit
-  /// an argument, indexed as argv, so no name is copied.
-  std::vector<bool> isFile;
+  /// The FILE arguments in order, as given (patterns not yet expanded),
+  /// pointing into argv, so no name is copied.
+  std::vector<std::string_view> files;
 };
 
 /// True when the command line asks for the collection options: its first
-/// argument starts with "--" or is "-r". Otherwise the interactive editor
+/// argument starts with "--" or is "-r". Otherwise the dialogue
 /// runs, as it always has (a file called "-r" is reached as "./-r").
 bool wantsCollection(int argc, const char* const argv[]);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "image/block_transaction.h"
 #include "platform/file_access.h"
 
 namespace {
@@ -108,7 +109,6 @@ bool SoundImage::hasSaveMark() const {
 namespace {
 
 constexpr std::size_t kBlockStart = SettingsBlock::TimerFlags;
-constexpr std::size_t kBlockSize = SettingsBlock::End - SettingsBlock::TimerFlags;
 
 // The block's bytes from `from` (a file's own), with what the user changed
 // from `loaded` to `edited` laid over: each switch bit that differs, both
@@ -139,72 +139,19 @@ SoundImage::Block mergeEdits(const SoundImage::Block& from, const SoundImage::Bl
 
 FileResult SoundImage::save(const char* path, FileAccess& files) {
   stampSaveMark();
-  const Block edited = block();
-  return writeBlock(path, files, OpenMode::Update, [&](SoundImage& now) {
-    now.setBlock(mergeEdits(now.block(), loaded_, edited));
-    return true;
-  });
-}
-
-FileResult SoundImage::writeBlock(const char* path, FileAccess& files, OpenMode mode,
-                                  const std::function<bool(SoundImage&)>& decide) {
-  const bool asNamed = mode == OpenMode::Update;
-  Opened opened = files.open(path, mode);
-  if (asNamed && opened.missing()) {
-    // The file vanished since the load. Create it, but never empty a file
-    // that appeared in the meantime.
-    opened = files.open(path, OpenMode::CreateNew);
-    if (opened.file != kNoFile) return writeWhole(opened.file, files);
-  }
-  if (opened.file == kNoFile) {
-    return {opened.error == FileError::InUse ? FileResult::Step::InUse : FileResult::Step::Open,
-            opened.error};
-  }
-  const FileHandle file = opened.file;
-  // Nothing of the file as loaded is left to keep when it was cut short:
-  // in OpenMode::Update it is written whole from the image.
-  if (asNamed && opened.identity.size < length) return writeWhole(file, files);
-
-  // The block's bytes the file held at the load: all seven for a regular file,
-  // and in OpenMode::Update none at all when the file ends before the block.
-  const std::size_t size =
-      asNamed ? (length > kBlockStart ? std::min(length, SettingsBlock::End) - kBlockStart : 0)
-              : kBlockSize;
-  FileResult result;
-  Moved got;
-  if (!asNamed && !opened.identity.sameFile(read_)) {
-    result = {FileResult::Step::Replaced, 0};
-  } else if (!asNamed && opened.identity.size < SettingsBlock::End) {
-    result = {FileResult::Step::Shrunk, 0};
-  } else if (const int error = files.lock(file)) {
-    result = {error == FileError::InUse ? FileResult::Step::InUse : FileResult::Step::Open, error};
-  } else if (size > 0 &&
-             (got = files.readAt(file, bytes.data() + kBlockStart, size, kBlockStart)).error != 0) {
-    result = {FileResult::Step::Read, got.error};
-  } else if (got.bytes != size) {
-    // Cut short since its length was asked, by a program that ignores locks.
-    result = {asNamed ? FileResult::Step::Read : FileResult::Step::Shrunk, 0};
-  }
-  if (!result || !decide(*this)) {
-    files.close(file);
-    return result;
-  }
-  const Moved put = files.writeAt(file, bytes.data() + kBlockStart, size, kBlockStart);
-  const int closeError = files.close(file);
-  if (put.error != 0 || closeError != 0) {
-    return {FileResult::Step::Write, put.error != 0 ? put.error : closeError};
-  }
-  return {};
-}
-
-FileResult SoundImage::writeWhole(FileHandle file, FileAccess& files) {
-  int error = files.lock(file);
-  if (error != 0) {
-    files.close(file);
-    return {error == FileError::InUse ? FileResult::Step::InUse : FileResult::Step::Open, error};
-  }
-  error = length > 0 ? files.writeAt(file, bytes.data(), length, 0).error : 0;
-  const int closeError = files.close(file);
-  if (error == 0) error = closeError;
-  return error == 0 ? FileResult{} : FileResult{FileResult::Step::Write, error};
+  BlockTransaction file(files);
+  FileResult result = file.open(path, OpenMode::Update);
+  // The file vanished since the load: make it again from the image.
+  if (file.missing()) result = file.create(path);
+  if (!result || !(result = file.lock())) return result;
+  // Nothing of the file as loaded is left to keep when it vanished or was
+  // cut short: it is written whole from the image.
+  if (file.identity().size < length) return file.writeWhole(bytes.data(), length);
+  // The block's bytes the file held at the load: none at all when the file
+  // ends before the block.
+  const std::size_t size = length > kBlockStart ? std::min(length, SettingsBlock::End) - kBlockStart : 0;
+  Block now = block();
+  if (size > 0 && !(result = file.read(now, size))) return result;
+  setBlock(mergeEdits(now, loaded_, block()));
+  return file.write(block(), size);
 }

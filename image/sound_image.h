@@ -8,7 +8,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 
 #include "platform/file_access.h"
 
@@ -70,34 +69,17 @@ struct SoundImage {
   void stampSaveMark();
   /// True when the image holds the SaveMark.
   bool hasSaveMark() const;
-  /// Stamps the SaveMark and writes the settings changed since the load,
-  /// through writeBlock in OpenMode::Update. Only the settings
-  /// changed here and the mark are written: a bit or byte another program
-  /// changed since the load stays as it now is.
+  /// Stamps the SaveMark and writes the settings changed since the load
+  /// into whatever file the path names now, as an editor that was open for
+  /// a while finds it. Only the settings changed here and the mark are
+  /// written: a bit or byte another program changed since the load stays
+  /// as it now is. Only the block's bytes within `length` are read and
+  /// written. A file that vanished is created, and one now shorter than
+  /// `length` is written whole from the image (`length` bytes from the
+  /// start, never cut).
   FileResult save(const char* path, FileAccess& files = FileAccess::disk());
-  /// Writes the settings block in place: the one way a block reaches a file.
-  /// Opens the file at `path` in `mode`, takes its lock, reads the block as
-  /// the file holds it now into the image, calls `decide`, and writes the
-  /// block in one write when `decide` returns true; no other byte is
-  /// written, and the file is closed.
-  ///
-  /// OpenMode::UpdateRegular, after a load in ReadRegular: the file must be
-  /// the one the load read (Step::Replaced) and still hold the whole block
-  /// (Step::Shrunk); it is never created or lengthened.
-  ///
-  /// OpenMode::Update: whatever file the path names now, as an editor that
-  /// was open for a while finds it. Only
-  /// the block's bytes within `length` are read and written. A file that
-  /// vanished is created, and one now shorter than `length` is written
-  /// whole from the image (`length` bytes from the start, never cut), with
-  /// no call to `decide`.
-  FileResult writeBlock(const char* path, FileAccess& files, OpenMode mode,
-                        const std::function<bool(SoundImage&)>& decide);
 
  private:
-  /// Writes the first `length` bytes of the image at the start of the
-  /// open file, locked first, and closes it.
-  FileResult writeWhole(FileHandle file, FileAccess& files);
   /// The file the load read.
   FileIdentity read_;
   /// The block as the load found it, so that a save writes only the changes.

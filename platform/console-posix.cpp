@@ -2,6 +2,7 @@
 // through the descriptors: stdio would add a buffer of its own in front of
 // the Writer's.
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -73,6 +74,14 @@ class FdOutput : public OutputSink {
   }
 
   bool fileIdentity(FileIdentity& identity) const override { return identityOf(fd_, identity); }
+
+  bool takesBlocks() const override {
+    struct stat info {};
+    struct stat null {};
+    if (::fstat(fd_, &info) != 0) return false;
+    return S_ISREG(info.st_mode) || (S_ISCHR(info.st_mode) && ::stat("/dev/null", &null) == 0 &&
+                                     info.st_rdev == null.st_rdev);
+  }
 
  private:
   int fd_;

@@ -185,6 +185,12 @@ class NameOutput : public OutputSink {
     return identityOf(reinterpret_cast<FileHandle>(handle_), identity);
   }
 
+  // A file, or a character device that is no console: NUL.
+  bool takesBlocks() const override {
+    const DWORD type = GetFileType(handle_);
+    return type == FILE_TYPE_DISK || (type == FILE_TYPE_CHAR && !console_);
+  }
+
  private:
   TextOutput text_;
   HANDLE handle_;

@@ -1,3 +1,4 @@
+// The Writer's buffer: output collected and handed to the sink in blocks.
 #include "platform/console.h"
 
 #include <algorithm>
@@ -20,8 +21,8 @@ void Writer::putNumber(unsigned number) {
   put(std::string_view(digits, static_cast<std::size_t>(end - digits)));
 }
 
-void Writer::flush() {
-  if (used_ == 0) return;
-  sink_.write(buffer_.data(), used_);
+int Writer::flush() {
+  if (used_ > 0 && error_ == 0) error_ = sink_.write(buffer_.data(), used_);
   used_ = 0;
+  return error_;
 }

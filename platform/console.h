@@ -19,7 +19,7 @@ class InputSource {
   /// True when read() would return at once: bytes are waiting, or the input
   /// has ended. False when it would wait for the user.
   virtual bool ready() = 0;
-  /// Why the input ended early: the system's reason (an errno value) when a
+  /// Why the input ended early: the system's reason (see FileError) when a
   /// read failed, 0 when it simply ended.
   virtual int error() const { return 0; }
 };
@@ -29,7 +29,7 @@ class OutputSink {
  public:
   virtual ~OutputSink() = default;
   /// Writes all `size` bytes; returns 0 when they all went out, otherwise
-  /// the system's reason (an errno value: EPIPE when the reader has gone).
+  /// the system's reason (FileError::BrokenPipe when the reader has gone).
   /// After a failure the sink takes nothing more. The dialogue goes on
   /// without its output; the collection options stop.
   virtual int write(const char* data, std::size_t size) = 0;
@@ -37,6 +37,10 @@ class OutputSink {
   /// (so that a run can leave that file alone); false for a console, a
   /// pipe or memory.
   virtual bool fileIdentity(FileIdentity& /*identity*/) const { return false; }
+  /// True when the output may be held and handed over in blocks: a file on
+  /// a disk or the null device, which nobody reads while the run goes on.
+  /// False for a terminal and a pipe, whose reader wants each line at once.
+  virtual bool takesBlocks() const { return false; }
 };
 
 /// Buffers output: collects it and hands it to the sink in 16 KiB blocks, so
@@ -52,11 +56,15 @@ class Writer {
   void put(std::string_view text);
   /// Writes the number in decimal, without leading zeros.
   void putNumber(unsigned number);
-  /// Hands everything collected so far to the sink.
-  void flush();
+  /// Hands everything collected so far to the sink; 0, or why a write to
+  /// the sink failed, then or before (nothing more goes out after that).
+  int flush();
+  /// 0, or why a write to the sink failed.
+  int error() const { return error_; }
 
  private:
   OutputSink& sink_;
   std::array<char, std::size_t{16} * 1024> buffer_;
   std::size_t used_ = 0;
+  int error_ = 0;
 };

@@ -1,0 +1,33 @@
+// What a run does to each file's settings block: set some settings (--set,
+// a listing's setting columns), or put back a block's seven bytes exactly
+// (a Block listing, an undo); and the report of what that changed.
+#pragma once
+
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "collection/collection_args.h"
+#include "image/sound_image.h"
+
+/// The settings to set, in the order given.
+struct SetSettings {
+  std::vector<Assignment> assignments;
+  /// --set stamps the save mark even on a file whose settings are already
+  /// so: it makes them take effect. A listing stamps it only with a change.
+  bool stampAlways = true;
+};
+
+using Change = std::variant<SetSettings, SoundImage::Block>;
+
+/// The block `before` becomes under `change`. Worked out in `image`, whose
+/// settings block it leaves holding the result.
+SoundImage::Block changedBlock(SoundImage& image, const Change& change,
+                               const SoundImage::Block& before);
+
+/// What changed from `before` to `after`, old value first, in the order
+/// `change` gives the settings ("LimitTime 300 -> 120, save mark stamped");
+/// "" when the blocks are the same. Uses `image`'s settings block as its
+/// scratch space.
+std::string changeReport(SoundImage& image, const Change& change, const SoundImage::Block& before,
+                         const SoundImage::Block& after);

@@ -1,6 +1,6 @@
-/* The baseline for the long-session benchmark: the same menu dialogue written
- * the plainest way, with C stdio (fread, scanf, printf) and nothing tuned. It
- * reads only well-formed numbers, which is all the benchmark types. */
+// The baseline for the long-session benchmark: the same menu dialogue written
+// the plainest way, with C stdio (fread, scanf, printf) and nothing tuned. It
+// reads only well-formed numbers, which is all the benchmark types.
 #include <stdio.h>
 
 static unsigned char image[0x10000];

@@ -2,7 +2,11 @@
 // then each file it names set to its row.
 #include "collection/apply.h"
 
+#include <cstdint>
 #include <new>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "collection/messages.h"
 #include "image/settings.h"
@@ -12,12 +16,40 @@
 
 namespace {
 
+// Feeds the listing to `reader` through one buffer, from the open `file`
+// or, without one, from `input`; only the rows are kept. Returns why a
+// read failed, or 0 (also when the reader found the listing unusable).
+int feedListing(FileHandle file, InputSource& input, FileAccess& files, ListingReader& reader) {
+  std::vector<char> buffer(std::size_t{64} * 1024);
+  std::uint64_t offset = 0;
+  for (;;) {
+    std::size_t got = 0;
+    int readError = 0;
+    if (file == kNoFile) {
+      got = input.read(buffer.data(), buffer.size());
+      readError = got == 0 ? input.error() : 0;
+    } else {
+      const Moved moved =
+          files.readAt(file, reinterpret_cast<std::uint8_t*>(buffer.data()), buffer.size(), offset);
+      got = moved.bytes;
+      offset += got;
+      readError = moved.error;
+    }
+    const bool ok = got == 0 || reader.feed(std::string_view(buffer.data(), got));
+    // A file reads whole chunks until its end; standard input hands over
+    // what has arrived, and nothing only at its end.
+    if (!ok || readError != 0 || got == 0 || (file != kNoFile && got < buffer.size())) {
+      return readError;
+    }
+  }
+}
+
 // Reads the whole of --apply's listing and checks it, before any file is
 // opened; false with its one error line written when it cannot be used.
 bool readListing(const std::string& listing, InputSource& input, FileAccess& files,
                  ListingReader& reader, OutputSink& errors) {
   const bool standardInput = listing == "-";
-  const std::string shown = standardInput ? "standard input" : printable(listing);
+  const std::string shown = standardInput ? "standard input" : listing;
   FileHandle file = kNoFile;
   if (!standardInput) {
     // Read as any file is, so a pipe such as <(...) serves as well.
@@ -29,38 +61,15 @@ bool readListing(const std::string& listing, InputSource& input, FileAccess& fil
     file = opened.file;
   }
   reader.endsAtCtrlZ(standardInput && ctrlZEndsText());
-  // The listing streams through this buffer; only the rows are kept.
-  std::vector<char> buffer(std::size_t{64} * 1024);
-  bool ok = true;
-  int readError = 0;
-  std::uint64_t offset = 0;
-  for (;;) {
-    std::size_t got = 0;
-    if (standardInput) {
-      got = input.read(buffer.data(), buffer.size());
-      readError = got == 0 ? input.error() : 0;
-    } else {
-      const Moved moved =
-          files.readAt(file, reinterpret_cast<std::uint8_t*>(buffer.data()), buffer.size(), offset);
-      got = moved.bytes;
-      offset += got;
-      readError = moved.error;
-    }
-    if (got > 0) ok = reader.feed(std::string_view(buffer.data(), got));
-    // A file reads whole chunks until its end; standard input hands over
-    // what has arrived, and nothing only at its end.
-    if (!ok || readError != 0 || got == 0 || (!standardInput && got < buffer.size())) break;
-  }
+  const int readError = feedListing(file, input, files, reader);
   if (file != kNoFile) files.close(file);
   if (readError != 0) {
     putLine(errors, problemLine(shown, systemWords(readError)));
     return false;
   }
-  if (ok) ok = reader.finish();
-  if (!ok) {
-    putLine(errors, problemLine(shown + ":" + std::to_string(reader.errorLine()), reader.error()));
-  }
-  return ok;
+  if (reader.finish()) return true;
+  putLine(errors, problemLine(shown + ":" + std::to_string(reader.errorLine()), reader.error()));
+  return false;
 }
 
 // The settings a listing's row names, as --set's assignments.
@@ -74,9 +83,6 @@ std::vector<Assignment> assignmentsOf(const ListingRow& row) {
   return assignments;
 }
 
-// Sets each file of the listing to its row's values, in listing order, as
-// --set does, or puts back its row's block; a file that already holds them
-// is not written, whatever its save mark.
 }  // namespace
 
 int applyListing(const CollectionArgs& args, InputSource& input, OutputSink& errors,
@@ -91,9 +97,9 @@ int applyListing(const CollectionArgs& args, InputSource& input, OutputSink& err
   }
   if (!run.startUndo()) return 2;
   for (const ListingRow& row : reader.rows()) {
-    const Change change = row.block ? Change(*row.block) : Change(SetSettings{assignmentsOf(row), false});
+    const Change change =
+        row.block ? Change(*row.block) : Change(SetSettings{assignmentsOf(row), false});
     if (!run.file(row.file, change)) break;
   }
   return run.finish();
 }
-

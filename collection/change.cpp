@@ -54,7 +54,8 @@ std::string changeReport(SoundImage& image, const Change& change, const SoundIma
     addPart(report, std::string(order[i]->name) + " " + valueText(*order[i], old[i]) + " -> " +
                         valueText(*order[i], now));
   }
-  if (marked != image.hasSaveMark()) addPart(report, marked ? "save mark removed" : "save mark stamped");
+  if (marked != image.hasSaveMark())
+    addPart(report, marked ? "save mark removed" : "save mark stamped");
   // A block put back may differ only in bytes and bits no setting owns.
   return report.empty() ? "other bytes of the block changed" : report;
 }

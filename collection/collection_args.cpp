@@ -1,3 +1,5 @@
+// Reading the collection options' command line: every argument read and
+// checked before anything is opened.
 #include "collection/collection_args.h"
 
 #include <string_view>
@@ -140,7 +142,8 @@ const char* conflict(const Given& g, const CollectionArgs& args) {
   if (args.dryRun && !set && !g.apply) return "--dry-run goes with --set or --apply";
   if (!args.undo.empty() && g.show) return "--undo goes with --set or --apply, not --show";
   if (g.recursive && (g.apply || (!g.show && !set))) return "-r goes with --show or --set";
-  if (g.apply && !args.files.empty()) return "--apply takes its files from the LISTING, not the command line";
+  if (g.apply && !args.files.empty())
+    return "--apply takes its files from the LISTING, not the command line";
   if (!g.apply && !!args.files.empty()) return "no FILE given";
   return nullptr;
 }

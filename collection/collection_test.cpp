@@ -669,7 +669,7 @@ TEST(Collection, ListingsGoOutAndComeBack) {
     show.insert(show.end(), files.begin(), files.end());
     const std::string before = runWith(show, disk).out;
     writeFile(dir.path("listing"), Bytes(before.begin(), before.end()));
-    // Applied straight back, the snapshot has nothing to do, mark or none.
+    // Applied straight back, the listing has nothing to do, mark or none.
     EXPECT_EQ(runWith({"--apply", dir.path("listing")}, disk).status, 0);
     EXPECT_TRUE(disk.writeOpens.empty());
 

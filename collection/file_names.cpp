@@ -1,3 +1,5 @@
+// From FILE arguments to file names: Windows-style wildcards over a
+// folder's listing, and the -r walk down a tree of folders.
 #include "collection/file_names.h"
 
 #include <algorithm>
@@ -156,18 +158,57 @@ struct Level {
   std::vector<std::string> subfolders;
 };
 
+// True, with the failure said, when `arg` is itself a folder: -r wants a
+// pattern as its last part.
+bool isFolderArg(const std::string& arg, FolderReader& reader, const WalkRules& rules,
+                 const WalkFailed& failed) {
+  if (!reader.isFolder(arg)) return false;
+  std::string example = arg;
+  if (arg.empty() || rules.separators.find(arg.back()) == std::string_view::npos) {
+    example += rules.separator;
+  }
+  failed(arg, "a folder: give a pattern, such as " + example + "*.dat");
+  return true;
+}
+
+// Sorts the entries of `folder` into the files matching `pattern` (into
+// `files`, in the walk's order) and the subfolders to walk (in the level,
+// the next one last). Folders whose names start with a dot are not walked.
+Level sortEntries(const std::string& folder, std::vector<FolderEntry>& entries,
+                  const std::string& pattern, const WalkRules& rules,
+                  std::vector<std::string>& files) {
+  Level level{folder, {}};
+  for (FolderEntry& entry : entries) {
+    if (entry.kind == FolderEntry::Kind::File && rules.matches(entry.name, pattern)) {
+      files.push_back(std::move(entry.name));
+    } else if (entry.kind == FolderEntry::Kind::Folder && !entry.name.empty() &&
+               entry.name.front() != '.') {
+      level.subfolders.push_back(std::move(entry.name));
+    }
+  }
+  entries.clear();
+  rules.sort(files);
+  rules.sort(level.subfolders);
+  std::reverse(level.subfolders.begin(), level.subfolders.end());
+  return level;
+}
+
+// The next folder to walk, taken from the deepest level that has one;
+// false when the walk is over.
+bool nextFolder(std::vector<Level>& levels, const WalkRules& rules, std::string& folder) {
+  while (!levels.empty() && levels.back().subfolders.empty()) levels.pop_back();
+  if (levels.empty()) return false;
+  Level& parent = levels.back();
+  folder = parent.folder + parent.subfolders.back() + rules.separator;
+  parent.subfolders.pop_back();
+  return true;
+}
+
 }  // namespace
 
 bool walkTree(const std::string& arg, FolderReader& reader, const WalkRules& rules,
               const WalkFound& found, const WalkFailed& failed) {
-  if (reader.isFolder(arg)) {
-    std::string example = arg;
-    if (arg.empty() || rules.separators.find(arg.back()) == std::string_view::npos) {
-      example += rules.separator;
-    }
-    failed(arg, "a folder: give a pattern, such as " + example + "*.dat");
-    return false;
-  }
+  if (isFolderArg(arg, reader, rules, failed)) return false;
   const std::size_t lastPart = arg.find_last_of(rules.separators) + 1;  // npos + 1 is 0
   const std::string pattern = arg.substr(lastPart);
   std::string folder = arg.substr(0, lastPart);
@@ -180,43 +221,26 @@ bool walkTree(const std::string& arg, FolderReader& reader, const WalkRules& rul
   std::string error;
   bool allRead = true;
   bool matched = false;
-  for (;;) {
-    const bool listed = levels.empty() ? reader.list(folder, entries, error)
-                                       : reader.listEntered(folder, entries, error);
+  do {
+    const bool starting = levels.empty();  // the folder of the argument itself
+    const bool listed =
+        starting ? reader.list(folder, entries, error) : reader.listEntered(folder, entries, error);
+    if (!listed && starting) {
+      failed(arg, error);
+      return false;
+    }
     if (!listed) {
-      if (levels.empty()) {  // the starting folder
-        failed(arg, error);
-        return false;
-      }
       failed(folder.substr(0, folder.size() - 1), error);
       allRead = false;
-    } else {
-      Level level{folder, {}};
-      for (FolderEntry& entry : entries) {
-        if (entry.kind == FolderEntry::Kind::File && rules.matches(entry.name, pattern)) {
-          files.push_back(std::move(entry.name));
-        } else if (entry.kind == FolderEntry::Kind::Folder && !entry.name.empty() &&
-                   entry.name.front() != '.') {
-          level.subfolders.push_back(std::move(entry.name));
-        }
-      }
-      entries.clear();
-      rules.sort(files);
-      for (const std::string& file : files) {
-        if (!found(folder + file)) return false;
-      }
-      matched = matched || !files.empty();
-      files.clear();
-      rules.sort(level.subfolders);
-      std::reverse(level.subfolders.begin(), level.subfolders.end());
-      levels.push_back(std::move(level));
+      continue;
     }
-    while (!levels.empty() && levels.back().subfolders.empty()) levels.pop_back();
-    if (levels.empty()) break;
-    Level& parent = levels.back();
-    folder = parent.folder + parent.subfolders.back() + rules.separator;
-    parent.subfolders.pop_back();
-  }
+    levels.push_back(sortEntries(folder, entries, pattern, rules, files));
+    for (const std::string& file : files) {
+      if (!found(folder + file)) return false;
+    }
+    matched = matched || !files.empty();
+    files.clear();
+  } while (nextFolder(levels, rules, folder));
   if (!matched) {
     failed(arg, "no file matches");
     return false;

@@ -39,8 +39,7 @@ bool Run::file(const std::string& name, const Change& change) {
   if (!changes.empty() && !args_.dryRun) {
     const FileResult written = update(name, change, changes);
     if (undoError_ != 0) {
-      failed(args_.undo,
-             systemWords(undoError_) + "; stopped before writing " + printable(name));
+      failed(args_.undo, systemWords(undoError_) + "; stopped before writing " + printable(name));
       return false;
     }
     if (!written) {
@@ -85,7 +84,7 @@ bool Run::startUndo() {
   const int error = undo_->create(args_.undo);
   if (error == 0) return true;
   failed(args_.undo, error == FileError::Exists ? "exists already; --undo writes a new file"
-                                                 : systemWords(error));
+                                                : systemWords(error));
   undo_.reset();
   return false;
 }

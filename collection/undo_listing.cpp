@@ -20,8 +20,9 @@ int UndoListing::create(const std::string& path) {
 int UndoListing::add(std::string_view file, const FileIdentity& identity,
                      const SoundImage::Block& before) {
   if (!written_.insert({identity.volume, identity.index}).second) return 0;
-  return put(csvField(file) + "," +
-             hexBytes(std::string_view(reinterpret_cast<const char*>(before.data()), before.size())));
+  return put(
+      csvField(file) + "," +
+      hexBytes(std::string_view(reinterpret_cast<const char*>(before.data()), before.size())));
 }
 
 int UndoListing::finish() {

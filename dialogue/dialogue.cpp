@@ -1,3 +1,5 @@
+// The dialogue: the menu of the six settings, the command words and every
+// message, over one file.
 #include "dialogue/dialogue.h"
 
 #include <cstdint>
@@ -66,10 +68,41 @@ std::string_view saveMessage(const FileResult& result) {
   return kWriteError;
 }
 
+// Carries out the command `number`; false once the run is over.
+bool carryOut(std::int32_t number, const char* path, SoundImage& image, WordReader& words,
+              Writer& out, FileAccess& files) {
+  if (number == kSave) {
+    out.put(saveMessage(image.save(path, files)));
+    return false;
+  }
+  if (number == kExitCommand) {
+    out.put(kExit);
+    return false;
+  }
+  if (number < 1 || number > static_cast<std::int32_t>(kSettingCount)) {
+    out.put(kUnknownCommand);
+    return true;
+  }
+  const Setting& setting = kSettings[number - 1];
+  if (setting.kind == SettingKind::Switch) {
+    image.toggle(setting.which);
+    return true;
+  }
+  out.put(kTimePrompt);
+  // The end of input at the time prompt leaves the file as it is, like
+  // command 9.
+  if (!words.next(number)) {
+    out.put(kExit);
+    return false;
+  }
+  image.setLimitTime(number);
+  return true;
+}
+
 }  // namespace
 
-int runEditor(int argc, const char* const argv[], InputSource& input, OutputSink& output,
-              FileAccess& files) {
+int runDialogue(int argc, const char* const argv[], InputSource& input, OutputSink& output,
+                FileAccess& files) {
   Writer out(output);
   if (argc != 2) {
     out.put(kUsage);
@@ -81,42 +114,15 @@ int runEditor(int argc, const char* const argv[], InputSource& input, OutputSink
     out.put(kLoadError);
     return 0;
   }
-
   WordReader words(input, out);
   for (;;) {
     showMenu(out, image);
     std::int32_t number = 0;
-    // The end of input, here or at the time prompt, leaves the file as it is,
-    // like command 9.
+    // The end of input leaves the file as it is, like command 9.
     if (!words.next(number)) {
       out.put(kExit);
       return 0;
     }
-    if (number == kSave) {
-      out.put(saveMessage(image.save(path, files)));
-      return 0;
-    }
-    if (number == kExitCommand) {
-      out.put(kExit);
-      return 0;
-    }
-    if (number < 1 || number > static_cast<std::int32_t>(kSettingCount)) {
-      out.put(kUnknownCommand);
-      continue;
-    }
-    const Setting& setting = kSettings[number - 1];
-    switch (setting.kind) {
-      case SettingKind::Switch:
-        image.toggle(setting.which);
-        continue;
-      case SettingKind::LimitTime:
-        out.put(kTimePrompt);
-        if (!words.next(number)) {
-          out.put(kExit);
-          return 0;
-        }
-        image.setLimitTime(number);
-        continue;
-    }
+    if (!carryOut(number, path, image, words, out, files)) return 0;
   }
 }

@@ -191,7 +191,7 @@ TEST_P(FileFaults, OneMessageStatusZeroAndNoByteLost) {
   ScriptedInput input({{kEdits, true, [&] { expected = f.between(path, expected); }}});
   FaultyDisk disk(f.failing);
   const char* args[] = {"ym2608-settings", path.c_str()};
-  EXPECT_EQ(runEditor(2, args, input, output, disk), 0);
+  EXPECT_EQ(runDialogue(2, args, input, output, disk), 0);
 
   // The message comes once, straight after the menu or alone.
   EXPECT_TRUE(output.text == f.message || endsWith(output.text, std::string("cmd ..") + f.message))

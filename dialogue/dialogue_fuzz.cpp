@@ -203,7 +203,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   RecordingOutput output;
   ScriptedInput input({{typed}}, nullptr, chunk);
   const char* args[] = {"ym2608-settings", path.c_str()};
-  if (runEditor(2, args, input, output) != 0) fail("the exit status is not 0");
+  if (runDialogue(2, args, input, output) != 0) fail("the exit status is not 0");
 
   // Settings past the end of a short file show as off and 0.
   const auto at = [&](std::size_t offset) -> std::uint8_t {

@@ -1,3 +1,5 @@
+// The dialogue end to end in memory: transcripts of the menu, its
+// messages, and what each command leaves in the file.
 #include "dialogue/dialogue.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +40,7 @@ Outcome runWith(std::vector<const char*> args, std::vector<ScriptedInput::Piece>
   RecordingOutput sink;
   ScriptedInput input(std::move(pieces), &sink.text, chunk);
   args.insert(args.begin(), "ym2608-settings");
-  const int status = runEditor(static_cast<int>(args.size()), args.data(), input, sink);
+  const int status = runDialogue(static_cast<int>(args.size()), args.data(), input, sink);
   return {sink.text, status};
 }
 
@@ -174,7 +176,7 @@ TEST(Dialogue, PromptIsOnScreenBeforeEveryWait) {
   RecordingOutput sink;
   ScriptedInput input({{"3\n", true}, {"120\n", true}, {"1 9\n", true}}, &sink.text);
   const char* args[] = {"ym2608-settings", path.c_str()};
-  runEditor(2, args, input, sink);
+  runDialogue(2, args, input, sink);
 
   const std::string m0 = menuText(kStart);
   const std::string m1 = menuText({true, false, 120, false, true, false});
@@ -192,7 +194,7 @@ TEST(Dialogue, ScriptGivenAtOnceIsWrittenWithoutAFlushPerCommand) {
   RecordingOutput sink;
   ScriptedInput input({{script}}, &sink.text, 16);
   const char* args[] = {"ym2608-settings", path.c_str()};
-  runEditor(2, args, input, sink);
+  runDialogue(2, args, input, sink);
 
   // 101 menus: a flush per command would make 101 writes of one menu each.
   ASSERT_GT(sink.text.size(), 101 * menuText(kStart).size());

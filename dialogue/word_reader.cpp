@@ -1,3 +1,5 @@
+// Command words from the input: split at white space, turned into
+// numbers as the C runtime's atoi does, the prompt flushed before a wait.
 #include "dialogue/word_reader.h"
 
 #include <cstring>

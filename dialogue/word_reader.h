@@ -13,7 +13,7 @@
 class WordReader {
  public:
   /// `output` is flushed before every read that would wait for the user, so
-  /// a prompt is on screen before the editor blocks, and only then.
+  /// a prompt is on screen before the dialogue blocks, and only then.
   WordReader(InputSource& input, Writer& output) : input_(input), output_(output) {}
 
   /// Skips blanks, tabs, line ends, carriage returns, vertical tabs and form

@@ -1,3 +1,5 @@
+// The word reader: words split across reads, numbers as the C runtime
+// converts them, and the prompt shown before a read that waits.
 #include "dialogue/word_reader.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// The settings' bits and bytes in the image, the load, and the
+// dialogue's save through the block transaction.
 #include "image/sound_image.h"
 
 #include <algorithm>
@@ -149,7 +151,8 @@ FileResult SoundImage::save(const char* path, FileAccess& files) {
   if (file.identity().size < length) return file.writeWhole(bytes.data(), length);
   // The block's bytes the file held at the load: none at all when the file
   // ends before the block.
-  const std::size_t size = length > kBlockStart ? std::min(length, SettingsBlock::End) - kBlockStart : 0;
+  const std::size_t size =
+      length > kBlockStart ? std::min(length, SettingsBlock::End) - kBlockStart : 0;
   Block now = block();
   if (size > 0 && !(result = file.read(now, size))) return result;
   setBlock(mergeEdits(now, loaded_, block()));

@@ -17,7 +17,7 @@ struct SettingsBlock {
   static constexpr std::size_t TimerFlags = 0x389;  // TimerA, TimerB
   static constexpr std::size_t LimitTime = 0x38A;   // 0..65535, 2 bytes
   static constexpr std::size_t ModeFlags = 0x38C;   // the three mode switches
-  // 0x38D belongs to the block but the editor never touches it.
+  // 0x38D belongs to the block but no setting owns it: it is never changed.
   static constexpr std::size_t SaveMark = 0x38E;  // 2 bytes, written by every save
   static constexpr std::uint16_t SaveMarkValue = 0xAA55;
   /// One past the last byte of the block: a file this long holds all of it.

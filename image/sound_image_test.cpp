@@ -1,3 +1,5 @@
+// The image: the settings' bits and bytes, load and save on real files,
+// and what a save leaves when the file changed under the dialogue.
 #include "image/sound_image.h"
 
 #include <gtest/gtest.h>

@@ -156,7 +156,7 @@ class NameOutput : public OutputSink {
 
   int write(const char* data, std::size_t size) override {
     if (!console_) return text_.write(data, size);
-    // Lines arrive whole (the interface writes a line at a time), so no
+    // Lines arrive whole (the collection options write a line at a time), so no
     // character is split between two writes. Bytes that are not UTF-8 show
     // as U+FFFD.
     const std::string_view utf8(data, size);

@@ -1,3 +1,4 @@
+// The names Windows keeps for devices, matched as Windows matches them.
 #include "platform/device_names.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// Device names in every form Windows takes them, and names that only look
+// like them.
 #include "platform/device_names.h"
 
 #include <gtest/gtest.h>

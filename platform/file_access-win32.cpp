@@ -101,6 +101,31 @@ Moved inPieces(std::size_t size, std::uint64_t offset, Piece piece) {
   return moved;
 }
 
+// Opens `name` in `mode`, waiting up to `patience` while another program
+// holds it open for writing; INVALID_HANDLE_VALUE with the last error set
+// when it cannot.
+HANDLE createWaiting(const std::wstring& name, OpenMode mode, std::chrono::milliseconds patience) {
+  const bool reading = mode == OpenMode::Read || mode == OpenMode::ReadRegular;
+  // A file opened to be written is shared for reading only: no other
+  // program can write it, cut it short or put another file in its place
+  // until the block is written. That share mode is the lock, and a second
+  // writer waits for it here.
+  const DWORD access = reading ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
+  const DWORD share =
+      reading ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE : FILE_SHARE_READ;
+  const DWORD disposition = mode == OpenMode::CreateNew ? CREATE_NEW : OPEN_EXISTING;
+  const auto giveUp = std::chrono::steady_clock::now() + patience;
+  for (;;) {
+    const HANDLE handle = CreateFileW(name.c_str(), access, share, nullptr, disposition,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION ||
+        std::chrono::steady_clock::now() >= giveUp) {
+      return handle;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
 }  // namespace
 
 bool identityOf(FileHandle file, FileIdentity& identity) {
@@ -132,26 +157,7 @@ Opened FileAccess::open(const char* path, OpenMode mode) {
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return {kNoFile, {}, EISDIR};
     if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return {kNoFile, {}, FileError::NotRegular};
   }
-  const bool reading = mode == OpenMode::Read || mode == OpenMode::ReadRegular;
-  // A file opened to be written is shared for reading only: no other
-  // program can write it, cut it short or put another file in its place
-  // until the block is written. That share mode is the lock, and a second
-  // writer waits for it here.
-  const DWORD access = reading ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
-  const DWORD share =
-      reading ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE : FILE_SHARE_READ;
-  const DWORD disposition = mode == OpenMode::CreateNew ? CREATE_NEW : OPEN_EXISTING;
-  const auto giveUp = std::chrono::steady_clock::now() + lockPatience_;
-  HANDLE handle = INVALID_HANDLE_VALUE;
-  for (;;) {
-    handle = CreateFileW(name.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
-    if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION ||
-        std::chrono::steady_clock::now() >= giveUp) {
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
+  const HANDLE handle = createWaiting(name, mode, lockPatience_);
   if (handle == INVALID_HANDLE_VALUE) {
     const int error = lastError();
     // Windows says only "access denied" for a folder.

@@ -22,6 +22,14 @@ bool widePath(const std::string& path, std::wstring& wide) {
   return true;
 }
 
+// What a found entry is. A junction, a folder's symbolic link and a mount
+// point are all reparse points on a folder: none is entered.
+FolderEntry::Kind kindOf(const WIN32_FIND_DATAW& found) {
+  if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return FolderEntry::Kind::File;
+  return (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? FolderEntry::Kind::Skipped
+                                                                      : FolderEntry::Kind::Folder;
+}
+
 class DiskReader : public FolderReader {
  public:
   bool list(const std::string& folder, std::vector<FolderEntry>& entries,
@@ -49,15 +57,7 @@ class DiskReader : public FolderReader {
     do {
       const std::wstring_view name(found.cFileName);
       if (name == L"." || name == L"..") continue;
-      // A junction, a folder's symbolic link and a mount point are all
-      // reparse points on a folder: none is entered.
-      FolderEntry::Kind kind = FolderEntry::Kind::File;
-      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        kind = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0
-                   ? FolderEntry::Kind::Skipped
-                   : FolderEntry::Kind::Folder;
-      }
-      entries.push_back({toWtf8(std::u16string(name.begin(), name.end())), kind});
+      entries.push_back({toWtf8(std::u16string(name.begin(), name.end())), kindOf(found)});
     } while (FindNextFileW(search, &found));
     const DWORD code = GetLastError();
     FindClose(search);
@@ -91,4 +91,3 @@ int windowsCaselessOrder(std::u16string_view a, std::u16string_view b) {
       reinterpret_cast<const wchar_t*>(b.data()), static_cast<int>(b.size()), TRUE);
   return compared - CSTR_EQUAL;
 }
-

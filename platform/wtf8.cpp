@@ -1,3 +1,4 @@
+// UTF-16 to WTF-8 and back, a code unit at a time.
 #include "platform/wtf8.h"
 
 #include <cstdint>

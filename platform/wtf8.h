@@ -1,5 +1,5 @@
-// File names between Windows and the editor. Windows hands out names as
-// UTF-16 that may hold unpaired surrogates (NTFS allows them); the editor
+// File names between Windows and the program. Windows hands out names as
+// UTF-16 that may hold unpaired surrogates (NTFS allows them); the program
 // carries names as 8-bit text. WTF-8 is UTF-8 that also writes a lone
 // surrogate as its own three bytes, so every name Windows gives comes back
 // to it unchanged. Plain code with no system calls, so it is tested on every

@@ -1,3 +1,5 @@
+// WTF-8: names Windows may hand over, unpaired surrogates included, there
+// and back unchanged, and the byte runs that are no WTF-8.
 #include "platform/wtf8.h"
 
 #include <gtest/gtest.h>
@@ -6,7 +8,7 @@
 
 namespace {
 
-// Names as Windows hands them over, and their bytes as the editor carries
+// Names as Windows hands them over, and their bytes as the program carries
 // them.
 const struct {
   const char* name;

@@ -4,8 +4,8 @@
 
 #include "collection/collection.h"
 #include "collection/collection_args.h"
-#include "platform/standard.h"
 #include "dialogue/dialogue.h"
+#include "platform/standard.h"
 
 int main(int argc, char* argv[]) {
   // The collection options die of SIGPIPE when their reader goes away, as
@@ -16,5 +16,5 @@ int main(int argc, char* argv[]) {
   // The dialogue's reader going away must not kill the run before a save it
   // asked for, nor turn the exit status into anything but 0.
   std::signal(SIGPIPE, SIG_IGN);
-  return runEditor(argc, argv, standardInput(), standardOutput());
+  return runDialogue(argc, argv, standardInput(), standardOutput());
 }

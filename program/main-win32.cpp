@@ -8,9 +8,9 @@
 #include "collection/collection.h"
 #include "collection/collection_args.h"
 #include "collection/file_names.h"
-#include "platform/standard.h"
 #include "dialogue/dialogue.h"
 #include "platform/file_access.h"
+#include "platform/standard.h"
 #include "platform/wtf8.h"
 
 // The C runtime must not expand wildcards: "*.dat" is a file name like any
@@ -37,5 +37,5 @@ int wmain(int argc, wchar_t* argv[]) {
     return runCollection(argc, argvUtf8.data(), collectionInput(), collectionOutput(),
                          collectionErrors(), FileAccess::disk(), FileNames::system());
   }
-  return runEditor(argc, argvUtf8.data(), standardInput(), standardOutput());
+  return runDialogue(argc, argvUtf8.data(), standardInput(), standardOutput());
 }

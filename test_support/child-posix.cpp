@@ -1,3 +1,5 @@
+// A child program on POSIX: fork and exec with its standard input and
+// output on pipes.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>

@@ -1,3 +1,5 @@
+// A child program on Windows: CreateProcess with its standard input and
+// output on pipes.
 #include <windows.h>
 
 #include "test_support/child.h"

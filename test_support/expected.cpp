@@ -1,3 +1,4 @@
+// The menu and messages written out literally, for the tests and the fuzzer.
 #include "test_support/expected.h"
 
 #include <cstdio>

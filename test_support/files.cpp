@@ -1,3 +1,5 @@
+// Real files for tests: each test's private folder, whole-file reads and
+// writes, and sample sound data made here.
 #include "test_support/files.h"
 
 #include <gtest/gtest.h>

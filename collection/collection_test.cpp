@@ -11,6 +11,7 @@
 #endif
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <future>
@@ -93,30 +94,34 @@ class WatchedDisk : public FileAccess {
 struct Outcome {
   int status;
   std::string out, errors;
+  int writes = 0;  // to standard output
 };
 
-// Standard output that takes nothing, for the reason given.
+// Standard output that takes nothing, for the reason given; a file (which
+// takes blocks) or a pipe.
 class FailingOutput : public RecordingOutput {
  public:
-  explicit FailingOutput(int error) : error_(error) {}
+  FailingOutput(int error, bool file) : error_(error), file_(file) {}
   int write(const char* data, std::size_t size) override {
     return error_ == 0 ? RecordingOutput::write(data, size) : error_;
   }
+  bool takesBlocks() const override { return file_; }
 
  private:
   int error_;
+  bool file_;
 };
 
 Outcome runWith(const std::vector<std::string>& args, FileAccess& disk,
-                const std::string& stdinText = "", int outputError = 0) {
+                const std::string& stdinText = "", int outputError = 0, bool outputIsFile = false) {
   std::vector<const char*> argv{"ym2608-settings"};
   for (const std::string& a : args) argv.push_back(a.c_str());
-  FailingOutput out(outputError);
+  FailingOutput out(outputError, outputIsFile);
   RecordingOutput errors;
   ScriptedInput input({{stdinText}});
   const int status =
       runCollection(static_cast<int>(argv.size()), argv.data(), input, out, errors, disk);
-  return {status, out.text, errors.text};
+  return {status, out.text, errors.text, out.writes};
 }
 
 // A file of `size` bytes whose settings are TimerA on, LimitTime 300,
@@ -492,6 +497,27 @@ TEST(Collection, ShowListsALineAFile) {
             "\"FadeoutDriverMode\":false,\"GraphicECMode2203\":false,"
             "\"LimitEndFlag\":true,\"saveMark\":true}\n");
   EXPECT_TRUE(disk.writeOpens.empty());
+}
+
+// Into a file --show hands its lines over in blocks; into a pipe a line at
+// a time, so a reader such as jq sees each file at once. --set's reports
+// always go a line at a time.
+TEST(Collection, ShowHoldsItsLinesOnlyForAFile) {
+  TempDir dir;
+  const std::string a = dir.path("a.dat");
+  writeFile(a, songBytes(912));
+  WatchedDisk disk;
+  const std::vector<std::string> show{"--show", "--csv", a, a, a};
+  const Outcome pipe = runWith(show, disk);
+  const Outcome file = runWith(show, disk, "", 0, true);
+  EXPECT_EQ(pipe.writes, 4);
+  EXPECT_EQ(file.writes, 1);
+  EXPECT_EQ(file.out, pipe.out);
+  EXPECT_EQ(runWith({"--set", "TimerB=on", a, a}, disk, "", 0, true).writes, 2);
+  const Outcome full = runWith(show, disk, "", ENOSPC, true);
+  EXPECT_EQ(full.status, 1);
+  EXPECT_EQ(full.errors,
+            "ym2608-settings: standard output: " + std::string(std::strerror(ENOSPC)) + "\n");
 }
 
 // Names as JSON strings; every name reads the same real file.

@@ -20,7 +20,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-enum class Step { None, OpenForReading, Read, Write, Lock, Close };
+enum class Step { None, OpenForReading, Read, Write, Lock, LockError, CutUnderLock, Close };
+
+// Where CutUnderLock cuts the file: inside LimitTime, as a program that
+// ignores locks might leave it.
+constexpr std::uint64_t kCutTo = 0x38A;
 
 // The real disk with one step failing, for faults a real file cannot be
 // made to show on demand. A failing read or write moves part of the bytes
@@ -48,7 +52,11 @@ class FaultyDisk : public FileAccess {
     return {FileAccess::writeAt(file, data, part, offset).bytes, ENOSPC};
   }
   int lock(FileHandle file) override {
-    return failing_ == Step::Lock ? FileError::InUse : FileAccess::lock(file);
+    if (failing_ == Step::Lock) return FileError::InUse;
+    if (failing_ == Step::LockError) return EIO;
+    const int error = FileAccess::lock(file);
+    if (failing_ == Step::CutUnderLock) FileAccess::cut(file, kCutTo);
+    return error;
   }
   int close(FileHandle file) override {
     const int error = FileAccess::close(file);
@@ -68,6 +76,7 @@ enum class After {
   Unchanged,  // the bytes as they were
   Edited,     // the bytes as they were, with the edits and the mark where the file reaches
   HalfSaved,  // like Unchanged or Edited byte by byte inside the settings block, Unchanged outside
+  CutShort,   // the first kCutTo bytes as they were
   Device      // /dev/full: nothing to compare
 };
 
@@ -91,7 +100,7 @@ struct Fault {
   Start start;
   std::size_t size;  // of the file at the start
   Step failing;
-  // Runs while the editor waits for its commands; returns what the file
+  // Runs while the dialogue waits for its commands; returns what the file
   // holds afterwards (the bytes a save must keep).
   Bytes (*between)(const std::string& path, const Bytes& onDisk);
   const char* message;  // the run's last line
@@ -118,6 +127,16 @@ const Fault kFaults[] = {
      After::HalfSaved},
     {"another program holds the lock", Start::File, 2048, Step::Lock, unchanged,
      "file write open error\n", After::Unchanged},
+    {"the lock fails", Start::File, 2048, Step::LockError, unchanged, "file write open error\n",
+     After::Unchanged},
+    {"cut short under the lock", Start::File, 2048, Step::CutUnderLock, unchanged,
+     "file write error\n", After::CutShort},
+    {"became shorter before the save", Start::File, 2048, Step::None,
+     [](const std::string& path, const Bytes& loaded) {
+       writeFile(path, Bytes(loaded.begin(), loaded.begin() + 1000));
+       return loaded;  // written back whole from the image
+     },
+     "save end!\n", After::Edited},
     {"close fails", Start::File, 2048, Step::Close, unchanged, "file write error\n",
      After::HalfSaved},
     {"vanished before the save", Start::File, 2048, Step::None,
@@ -224,6 +243,9 @@ TEST_P(FileFaults, OneMessageStatusZeroAndNoByteLost) {
       }
       break;
     }
+    case After::CutShort:
+      EXPECT_EQ(readFile(path), Bytes(original.begin(), original.begin() + kCutTo));
+      break;
     case After::Device:
       break;
   }

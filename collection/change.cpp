@@ -23,6 +23,7 @@ namespace {
 // row gave them, or all six for a block put back.
 std::vector<const Setting*> reportOrder(const Change& change) {
   std::vector<const Setting*> order;
+  order.reserve(kSettingCount);
   if (const auto* set = std::get_if<SetSettings>(&change)) {
     for (const Assignment& a : set->assignments) order.push_back(a.setting);
   } else {
@@ -43,6 +44,7 @@ std::string changeReport(SoundImage& image, const Change& change, const SoundIma
   if (before == after) return "";
   const std::vector<const Setting*> order = reportOrder(change);
   std::vector<unsigned> old;
+  old.reserve(order.size());
   image.setBlock(before);
   const bool marked = image.hasSaveMark();
   for (const Setting* setting : order) old.push_back(valueOf(image, *setting));

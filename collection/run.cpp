@@ -136,12 +136,16 @@ bool Run::outputFailed(int error, std::string_view lostReport) {
 bool Run::load(const std::string& name) {
   const FileResult loaded =
       image_.load(name.c_str(), files_, SettingsBlock::End, OpenMode::ReadRegular);
-  if (!loaded) return failed(name, reason(loaded)) && false;
+  if (!loaded) {
+    failed(name, reason(loaded));
+    return false;
+  }
   // A pattern may find the run's own output or undo listing, growing as
   // the run goes: never take them for sound data, let alone write them.
   if ((outputIsFile_ && image_.identity().sameFile(output_)) ||
       (undo_ != nullptr && undo_->is(image_.identity()))) {
-    return failed(name, "written by this run; left as it is") && false;
+    failed(name, "written by this run; left as it is");
+    return false;
   }
   if (image_.length < SettingsBlock::End) {
     failed(name, std::to_string(image_.length) + (image_.length == 1 ? " byte" : " bytes") +

@@ -23,7 +23,8 @@ FileResult BlockTransaction::create(const char* path) {
 
 FileResult BlockTransaction::lock() {
   const int error = files_.lock(file_);
-  if (error == 0) return {};
+  unlocked_ = error == FileError::NoLocks;
+  if (error == 0 || unlocked_) return {};
   return {error == FileError::InUse ? FileResult::Step::InUse : FileResult::Step::Open, error};
 }
 

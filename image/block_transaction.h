@@ -33,8 +33,11 @@ class BlockTransaction {
   const FileIdentity& identity() const { return identity_; }
 
   /// Takes the file's lock, waiting for another program's; Step::InUse
-  /// after the wait, Step::Open for any other failure.
+  /// after the wait, Step::Open for any other failure. On a file system
+  /// that keeps no locks it succeeds unlocked, and unlocked() says so.
   FileResult lock();
+  /// True when the last lock() found no locks to take.
+  bool unlocked() const { return unlocked_; }
   /// Reads the first `size` bytes of the block as the file holds them now
   /// into `block`; Step::Read when the read fails, Step::Shrunk when the
   /// file ends before them.
@@ -58,4 +61,5 @@ class BlockTransaction {
   FileHandle file_ = kNoFile;
   FileIdentity identity_;
   bool missing_ = false;
+  bool unlocked_ = false;
 };

@@ -125,8 +125,10 @@ int FileAccess::lock(FileHandle file) {
     const int error = errno;
     if (error == EINTR) continue;
     // A file system that keeps no locks (some network and FUSE ones) cannot
-    // be locked by anyone: the file is written as it always was.
-    if (error == ENOLCK || error == EOPNOTSUPP || error == ENOSYS || error == EINVAL) return 0;
+    // be locked by anyone: the caller decides whether to write all the same.
+    if (error == ENOLCK || error == EOPNOTSUPP || error == ENOSYS || error == EINVAL) {
+      return FileError::NoLocks;
+    }
     if (error != EWOULDBLOCK) return error;
     if (std::chrono::steady_clock::now() >= giveUp) return FileError::InUse;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));

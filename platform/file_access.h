@@ -93,7 +93,8 @@ class FileAccess {
                         std::uint64_t offset);
   /// Takes the exclusive lock on the open file that cooperating programs
   /// (our own runs among them) honour, waiting for it up to the patience;
-  /// 0, FileError::InUse, or the system's reason. Closing lets it go. On
+  /// 0, FileError::InUse, FileError::NoLocks on a file system that keeps
+  /// none, or the system's reason. Closing lets it go. On
   /// Windows the update open's share mode is the lock, so this returns 0.
   virtual int lock(FileHandle file);
   /// Cuts the file to its first `size` bytes; 0, or the reason it failed.

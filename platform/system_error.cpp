@@ -12,6 +12,8 @@ std::string systemWords(int error) {
       return "in use by another program; left as it is";
     case FileError::DeviceName:
       return "a name Windows keeps for a device";
+    case FileError::NoLocks:
+      return "its file system keeps no locks";
     default:
       return std::strerror(error);
   }

@@ -18,6 +18,9 @@ struct FileError {
   static constexpr int InUse = -2;
   /// A name Windows keeps for a device in every folder (CON, AUX, COM1.dat...).
   static constexpr int DeviceName = -3;
+  /// The file system keeps no locks (some network and FUSE ones): nobody
+  /// can lock the file, so it is written unlocked.
+  static constexpr int NoLocks = -4;
   /// Nothing exists by that name.
   static constexpr int Missing = ENOENT;
   /// Something exists by that name already.

@@ -99,7 +99,7 @@ int applyListing(const CollectionArgs& args, InputSource& input, OutputSink& err
   for (const ListingRow& row : reader.rows()) {
     const Change change =
         row.block ? Change(*row.block) : Change(SetSettings{assignmentsOf(row), false});
-    if (!run.file(row.file, change)) break;
+    if (!run.file({row.file, nullptr, ""}, change)) break;
   }
   return run.finish();
 }

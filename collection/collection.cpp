@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "collection/apply.h"
@@ -37,7 +38,7 @@ int eachFile(const CollectionArgs& args, FileNames& names, FolderReader& folders
       bool stopped = false;
       walkTree(
           arg, folders, WalkRules::system(),
-          [&](const std::string& file) { return !(stopped = !run.file(file, change)); },
+          [&](FoundFile&& file) { return !(stopped = !run.file(std::move(file), change)); },
           [&](const std::string& where, const std::string& problem) {
             run.failed(where, problem);
           });
@@ -48,8 +49,8 @@ int eachFile(const CollectionArgs& args, FileNames& names, FolderReader& folders
       run.failed(arg, error);
       continue;
     }
-    for (const std::string& file : expanded) {
-      if (!run.file(file, change)) return run.finish();
+    for (std::string& file : expanded) {
+      if (!run.file({std::move(file), nullptr, ""}, change)) return run.finish();
     }
   }
   return run.finish();

@@ -36,14 +36,15 @@ namespace fs = std::filesystem;
 class WatchedDisk : public FileAccess {
  public:
   WatchedDisk() : FileAccess(std::chrono::milliseconds(200)) {}
-  Opened open(const char* path, OpenMode mode) override {
+  Opened open(FileHandle folder, const char* path, OpenMode mode) override {
     const std::string name(path);
     opened.push_back(name);
     const bool writing = mode != OpenMode::Read && mode != OpenMode::ReadRegular;
     if (writing) ++writeOpens[name];
     if (writing && beforeWriteOpen) beforeWriteOpen(name);
     if (writing && name.find("read-only") != std::string::npos) return {kNoFile, {}, EACCES};
-    const Opened result = FileAccess::open(redirect.empty() ? path : redirect.c_str(), mode);
+    const Opened result = redirect.empty() ? FileAccess::open(folder, path, mode)
+                                           : FileAccess::open(kNoFile, redirect.c_str(), mode);
     if (mode == OpenMode::CreateNew) created_ = result.file;
     return result;
   }
@@ -252,12 +253,20 @@ TEST(Collection, SetIsAbsoluteAndASecondRunWritesNothing) {
   WatchedDisk disk;
   std::vector<std::string> dry = args;
   dry.insert(dry.begin() + 5, "--dry-run");
+  writeFile(b, songBytes(912));
+  dry.push_back(b);
   const std::string report =
       a + ": LimitTime 300 -> 120, FadeoutDriverMode off -> on, save mark stamped\n";
+  const auto stamp = fs::last_write_time(fsPath(a));
   const Outcome preview = runWith(dry, disk);
+  // A dry run opens what would change as the real run does, and writes
+  // nothing: a file that cannot be written is its line and status 1.
   EXPECT_EQ(preview.out, report);
-  EXPECT_TRUE(disk.writeOpens.empty());
+  EXPECT_EQ(preview.status, 1);
+  EXPECT_EQ(preview.errors,
+            "ym2608-settings: " + b + ": cannot open for writing: " + std::strerror(EACCES) + "\n");
   EXPECT_EQ(readFile(a), songBytes(912));
+  EXPECT_EQ(fs::last_write_time(fsPath(a)), stamp);
 
   const Outcome first = runWith(args, disk);
   EXPECT_EQ(first.status, 0);

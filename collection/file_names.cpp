@@ -152,9 +152,11 @@ WalkRules WalkRules::windows(CaselessOrder order) {
 
 namespace {
 
-// A folder of the walk and its subfolders still to walk, the next one last.
+// A folder of the walk, open, and its subfolders still to walk, the next
+// one last.
 struct Level {
   std::string folder;
+  std::shared_ptr<const OpenFolder> open;
   std::vector<std::string> subfolders;
 };
 
@@ -171,13 +173,11 @@ bool isFolderArg(const std::string& arg, FolderReader& reader, const WalkRules& 
   return true;
 }
 
-// Sorts the entries of `folder` into the files matching `pattern` (into
-// `files`, in the walk's order) and the subfolders to walk (in the level,
-// the next one last). Folders whose names start with a dot are not walked.
-Level sortEntries(const std::string& folder, std::vector<FolderEntry>& entries,
-                  const std::string& pattern, const WalkRules& rules,
-                  std::vector<std::string>& files) {
-  Level level{folder, {}};
+// Sorts the entries of the level's folder into the files matching
+// `pattern` (into `files`, in the walk's order) and the subfolders to walk
+// (the next one last). Folders whose names start with a dot are not walked.
+void sortEntries(Level& level, std::vector<FolderEntry>& entries, const std::string& pattern,
+                 const WalkRules& rules, std::vector<std::string>& files) {
   for (FolderEntry& entry : entries) {
     if (entry.kind == FolderEntry::Kind::File && rules.matches(entry.name, pattern)) {
       files.push_back(std::move(entry.name));
@@ -190,18 +190,29 @@ Level sortEntries(const std::string& folder, std::vector<FolderEntry>& entries,
   rules.sort(files);
   rules.sort(level.subfolders);
   std::reverse(level.subfolders.begin(), level.subfolders.end());
-  return level;
 }
 
-// The next folder to walk, taken from the deepest level that has one;
-// false when the walk is over.
-bool nextFolder(std::vector<Level>& levels, const WalkRules& rules, std::string& folder) {
-  while (!levels.empty() && levels.back().subfolders.empty()) levels.pop_back();
-  if (levels.empty()) return false;
-  Level& parent = levels.back();
-  folder = parent.folder + parent.subfolders.back() + rules.separator;
-  parent.subfolders.pop_back();
-  return true;
+// Opens the next folder to walk, the next subfolder of the deepest level
+// that has one, into `level`; false when the walk is over. A folder that
+// cannot be opened is said and passed over.
+bool nextFolder(std::vector<Level>& levels, FolderReader& reader, const WalkRules& rules,
+                const WalkFailed& failed, Level& level) {
+  for (;;) {
+    while (!levels.empty() && levels.back().subfolders.empty()) levels.pop_back();
+    if (levels.empty()) return false;
+    Level& parent = levels.back();
+    const std::string name = std::move(parent.subfolders.back());
+    parent.subfolders.pop_back();
+    level.folder = parent.folder + name + rules.separator;
+    std::string error;
+    const FileHandle handle =
+        reader.openSubfolder(parent.open->handle(), name, level.folder, error);
+    if (handle != kNoFile) {
+      level.open = std::make_shared<const OpenFolder>(reader, handle);
+      return true;
+    }
+    failed(parent.folder + name, error);
+  }
 }
 
 }  // namespace
@@ -211,36 +222,44 @@ bool walkTree(const std::string& arg, FolderReader& reader, const WalkRules& rul
   if (isFolderArg(arg, reader, rules, failed)) return false;
   const std::size_t lastPart = arg.find_last_of(rules.separators) + 1;  // npos + 1 is 0
   const std::string pattern = arg.substr(lastPart);
-  std::string folder = arg.substr(0, lastPart);
+  Level level{arg.substr(0, lastPart), nullptr, {}};
+  std::string error;
+  const FileHandle top = reader.openFolder(level.folder, error);
+  if (top == kNoFile) {
+    failed(arg, error);
+    return false;
+  }
+  level.open = std::make_shared<const OpenFolder>(reader, top);
   // One level a folder on the way down, each holding only the names of its
   // subfolders still to walk: the files are given out and dropped before
   // the walk goes deeper, so a tree of any size costs its depth.
   std::vector<Level> levels;
   std::vector<FolderEntry> entries;
   std::vector<std::string> files;
-  std::string error;
   bool allRead = true;
   bool matched = false;
+  const WalkFailed counted = [&](const std::string& where, const std::string& why) {
+    allRead = false;
+    failed(where, why);
+  };
   do {
-    const bool starting = levels.empty();  // the folder of the argument itself
-    const bool listed =
-        starting ? reader.list(folder, entries, error) : reader.listEntered(folder, entries, error);
-    if (!listed && starting) {
-      failed(arg, error);
-      return false;
-    }
-    if (!listed) {
-      failed(folder.substr(0, folder.size() - 1), error);
-      allRead = false;
+    if (!reader.listOpen(level.open->handle(), entries, error)) {
+      if (levels.empty()) {  // the folder of the argument itself
+        failed(arg, error);
+        return false;
+      }
+      counted(level.folder.substr(0, level.folder.size() - 1), error);
       continue;
     }
-    levels.push_back(sortEntries(folder, entries, pattern, rules, files));
-    for (const std::string& file : files) {
-      if (!found(folder + file)) return false;
+    sortEntries(level, entries, pattern, rules, files);
+    for (std::string& file : files) {
+      if (!found({level.folder + file, level.open, std::move(file)})) return false;
     }
     matched = matched || !files.empty();
     files.clear();
-  } while (nextFolder(levels, rules, folder));
+    levels.push_back(std::move(level));
+    level = Level();
+  } while (nextFolder(levels, reader, rules, counted, level));
   if (!matched) {
     failed(arg, "no file matches");
     return false;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -67,9 +68,37 @@ struct WalkRules {
   static const WalkRules& system();
 };
 
+/// A folder a walk has open, closed when its last holder lets it go: the
+/// walk while it is in the folder, and whoever keeps a file found there.
+class OpenFolder {
+ public:
+  OpenFolder(FolderReader& reader, FileHandle handle) : reader_(reader), handle_(handle) {}
+  ~OpenFolder() { reader_.closeFolder(handle_); }
+  OpenFolder(const OpenFolder&) = delete;
+  OpenFolder& operator=(const OpenFolder&) = delete;
+  FileHandle handle() const { return handle_; }
+
+ private:
+  FolderReader& reader_;
+  FileHandle handle_;
+};
+
+/// A file to show or change: its name as the reports give it, and where it
+/// is opened: `leaf` in the open `folder` for a file a walk found, or the
+/// path `name` itself when there is no folder.
+struct FoundFile {
+  std::string name;
+  std::shared_ptr<const OpenFolder> folder;
+  std::string leaf;
+  /// The folder's handle, or kNoFile to open by the name.
+  FileHandle in() const { return folder != nullptr ? folder->handle() : kNoFile; }
+  /// What to open: the leaf in the folder, or the name.
+  const char* opened() const { return folder != nullptr ? leaf.c_str() : name.c_str(); }
+};
+
 /// Takes a file the walk found, named from the argument's folder part down;
 /// false stops the walk at once (the output failed).
-using WalkFound = std::function<bool(const std::string& file)>;
+using WalkFound = std::function<bool(FoundFile&& file)>;
 /// Takes what could not be walked, the argument or a folder, and why (one
 /// line, no line end).
 using WalkFailed = std::function<void(const std::string& where, const std::string& error)>;

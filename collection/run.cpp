@@ -23,21 +23,43 @@ Run::Run(const CollectionArgs& args, SoundImage& image, OutputSink& out, OutputS
   }
 }
 
-bool Run::file(const std::string& name, const Change& change) {
-  if (!load(name)) return true;
+bool Run::file(FoundFile&& file, const Change& change) {
   if (args_.mode == CollectionArgs::Mode::Show) {
+    const std::string problem = load(file);
+    if (!problem.empty()) return failed(file.name, problem);
     if (!headed_) {
       headed_ = true;
       if (!put(showHeading(args_.format), "")) return false;
     }
-    return put(showRow(args_.format, image_, name), "");
+    return put(showRow(args_.format, image_, file.name), "");
   }
-  const SoundImage::Block loaded = image_.block();
-  const SoundImage::Block wanted = changedBlock(image_, change, loaded);
-  std::string changes = changeReport(image_, change, loaded, wanted);
+  // With --undo a file's row reaches the disk before its block: the rows
+  // of a batch are written and synced together, then their blocks.
+  if (undo_ != nullptr) {
+    batch_.push_back(prepare(std::move(file), change));
+    return batch_.size() < kBatch || flush();
+  }
+  Pending pending = prepare(std::move(file), change);
+  return complete(pending);
+}
+
+Run::Pending Run::prepare(FoundFile&& file, const Change& change) {
+  Pending pending{std::move(file), change, "", {}, {}, false};
+  pending.problem = load(pending.file);
+  if (!pending.problem.empty()) return pending;
+  pending.identity = image_.identity();
+  pending.loaded = image_.block();
   // A file already so is never opened for writing.
-  if (!changes.empty() && !args_.dryRun) {
-    const FileResult written = update(name, change, changes);
+  pending.changes = changedBlock(image_, change, pending.loaded) != pending.loaded;
+  return pending;
+}
+
+bool Run::complete(Pending& pending) {
+  const std::string& name = pending.file.name;
+  if (!pending.problem.empty()) return failed(name, pending.problem);
+  std::string changes;
+  if (pending.changes) {
+    const FileResult written = args_.dryRun ? tryUpdate(pending) : update(pending, changes);
     if (undoError_ != 0) {
       failed(args_.undo, systemWords(undoError_) + "; stopped before writing " + printable(name));
       return false;
@@ -46,42 +68,93 @@ bool Run::file(const std::string& name, const Change& change) {
       const bool opening = written.failed == FileResult::Step::Open;
       return failed(name, (opening ? "cannot open for writing: " : "") + reason(written));
     }
+    if (args_.dryRun) {
+      const SoundImage::Block wanted = changedBlock(image_, pending.change, pending.loaded);
+      changes = changeReport(image_, pending.change, pending.loaded, wanted);
+    }
   }
   const std::string report = printable(name) + ": " + (changes.empty() ? "unchanged" : changes);
   return put(report, report);
 }
 
-FileResult Run::update(const std::string& name, const Change& change, std::string& report) {
+FileResult Run::update(const Pending& pending, std::string& report) {
   BlockTransaction file(files_);
-  FileResult result = file.open(name.c_str(), OpenMode::UpdateRegular);
+  FileResult result = file.open(pending.file.in(), pending.file.opened(), OpenMode::UpdateRegular);
   if (!result) return result;
   // It must be the file the load read, and still hold the whole block.
-  if (!file.identity().sameFile(image_.identity())) return {FileResult::Step::Replaced, 0};
+  if (!file.identity().sameFile(pending.identity)) return {FileResult::Step::Replaced, 0};
   if (file.identity().size < SettingsBlock::End) return {FileResult::Step::Shrunk, 0};
   SoundImage::Block now{};
   if (!(result = file.lock()) || !(result = file.read(now))) return result;
-  const SoundImage::Block wanted = changedBlock(image_, change, now);
-  report = changeReport(image_, change, now, wanted);
+  if (file.unlocked()) sayUnlocked(pending.file.name);
+  const SoundImage::Block wanted = changedBlock(image_, pending.change, now);
+  report = changeReport(image_, pending.change, now, wanted);
   if (report.empty()) return {};
-  if (undo_ != nullptr && (undoError_ = undo_->add(name, file.identity(), now)) != 0) return {};
-  return file.write(wanted);
+  const auto key = std::make_pair(pending.identity.volume, pending.identity.index);
+  // Another program changed the block since its row was written: a new
+  // row, on the disk before the write, holds what this write replaces.
+  if (undo_ != nullptr && now != pending.loaded && written_.count(key) == 0) {
+    undoError_ = undo_->addAgain(pending.file.name, now);
+    if (undoError_ == 0) undoError_ = undo_->sync();
+    if (undoError_ != 0) return {};
+  }
+  result = file.write(wanted);
+  if (result) written_.insert(key);
+  return result;
+}
+
+FileResult Run::tryUpdate(const Pending& pending) {
+  // As the real run opens it and checks it, but nothing is locked or
+  // written, so the file keeps its time stamp.
+  BlockTransaction file(files_);
+  const FileResult result =
+      file.open(pending.file.in(), pending.file.opened(), OpenMode::UpdateRegular);
+  if (!result) return result;
+  if (!file.identity().sameFile(pending.identity)) return {FileResult::Step::Replaced, 0};
+  if (file.identity().size < SettingsBlock::End) return {FileResult::Step::Shrunk, 0};
+  return {};
+}
+
+bool Run::flush() {
+  std::vector<Pending> batch = std::move(batch_);
+  batch_.clear();
+  std::size_t first = 0;
+  while (first < batch.size() && !batch[first].changes) ++first;
+  for (std::size_t i = first; i < batch.size() && undoError_ == 0; ++i) {
+    if (batch[i].changes) {
+      undoError_ = undo_->add(batch[i].file.name, batch[i].identity, batch[i].loaded);
+    }
+  }
+  if (first < batch.size() && undoError_ == 0) undoError_ = undo_->sync();
+  for (std::size_t i = 0; i < batch.size(); ++i) {
+    if (i == first && undoError_ != 0) {
+      failed(args_.undo,
+             systemWords(undoError_) + "; stopped before writing " + printable(batch[i].file.name));
+      return false;
+    }
+    if (!complete(batch[i])) return false;
+  }
+  return true;
+}
+
+void Run::sayUnlocked(const std::string& name) {
+  if (saidUnlocked_) return;
+  saidUnlocked_ = true;
+  putLine(errors_, problemLine(name,
+                               "its file system keeps no locks: a change another program makes "
+                               "at the same moment may be lost"));
 }
 
 bool Run::startUndo() {
   if (args_.undo.empty()) return true;
+  int error = 0;
   if (args_.dryRun) {
-    // Nothing is created, but a name taken would stop the real run.
-    const Opened taken = files_.open(args_.undo.c_str(), OpenMode::ReadRegular);
-    if (taken.file != kNoFile) files_.close(taken.file);
-    if (taken.file == kNoFile && taken.error != FileError::IsFolder &&
-        taken.error != FileError::NotRegular && taken.error != FileError::DeviceName) {
-      return true;
-    }
-    failed(args_.undo, "exists already; --undo writes a new file");
-    return false;
+    // Nothing is created, but whatever would stop the real run stops this.
+    error = files_.canCreate(args_.undo.c_str());
+  } else {
+    undo_ = std::make_unique<UndoListing>(files_);
+    error = undo_->create(args_.undo);
   }
-  undo_ = std::make_unique<UndoListing>(files_);
-  const int error = undo_->create(args_.undo);
   if (error == 0) return true;
   failed(args_.undo, error == FileError::Exists ? "exists already; --undo writes a new file"
                                                 : systemWords(error));
@@ -95,6 +168,8 @@ bool Run::start() {
 }
 
 int Run::finish() {
+  if (!batch_.empty()) flush();
+  batch_.clear();
   if (held_ != nullptr) {
     if (const int error = held_->flush()) outputFailed(error, "");
     held_.reset();
@@ -133,25 +208,20 @@ bool Run::outputFailed(int error, std::string_view lostReport) {
   return false;
 }
 
-bool Run::load(const std::string& name) {
+std::string Run::load(const FoundFile& file) {
   const FileResult loaded =
-      image_.load(name.c_str(), files_, SettingsBlock::End, OpenMode::ReadRegular);
-  if (!loaded) {
-    failed(name, reason(loaded));
-    return false;
-  }
+      image_.load(file.in(), file.opened(), files_, SettingsBlock::End, OpenMode::ReadRegular);
+  if (!loaded) return reason(loaded);
   // A pattern may find the run's own output or undo listing, growing as
   // the run goes: never take them for sound data, let alone write them.
   if ((outputIsFile_ && image_.identity().sameFile(output_)) ||
       (undo_ != nullptr && undo_->is(image_.identity()))) {
-    failed(name, "written by this run; left as it is");
-    return false;
+    return "written by this run; left as it is";
   }
   if (image_.length < SettingsBlock::End) {
-    failed(name, std::to_string(image_.length) + (image_.length == 1 ? " byte" : " bytes") +
-                     ", too short to hold the settings block (" +
-                     std::to_string(SettingsBlock::End) + " bytes)");
-    return false;
+    return std::to_string(image_.length) + (image_.length == 1 ? " byte" : " bytes") +
+           ", too short to hold the settings block (" + std::to_string(SettingsBlock::End) +
+           " bytes)";
   }
-  return true;
+  return "";
 }

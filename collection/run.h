@@ -3,12 +3,17 @@
 // done to each file.
 #pragma once
 
+#include <cstddef>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "collection/change.h"
 #include "collection/collection_args.h"
+#include "collection/file_names.h"
 #include "collection/undo_listing.h"
 #include "image/sound_image.h"
 #include "platform/console.h"
@@ -16,22 +21,28 @@
 
 class Run {
  public:
+  /// How many files a run with --undo reads and decides before it writes
+  /// their rows, syncs the listing once, and writes their blocks.
+  static constexpr std::size_t kBatch = 256;
+
   Run(const CollectionArgs& args, SoundImage& image, OutputSink& out, OutputSink& errors,
       FileAccess& files);
 
-  /// Shows or changes one file and puts out its line; false when the run
-  /// must stop (its output or its undo listing failed; status() says how).
-  bool file(const std::string& name, const Change& change);
-  /// Creates the --undo listing when one is asked for and this is no dry
-  /// run; false, with the reason said, when it cannot be created.
+  /// Shows or changes one file and puts out its line (with --undo, once its
+  /// batch is written); false when the run must stop (its output or its
+  /// undo listing failed; status() says how).
+  bool file(FoundFile&& file, const Change& change);
+  /// Creates the --undo listing when one is asked for, or in a dry run
+  /// looks whether it could be; false, with the reason said, when not.
   bool startUndo();
   /// A CSV listing has its header even when no file can be read, so that
   /// the listing of nothing can still be applied; the table's heading waits
   /// for its first line, and JSON Lines have none. False when it could not
   /// be written.
   bool start();
-  /// Ends the run, handing what is held of the output to its sink and the
-  /// undo listing to the disk; returns the status.
+  /// Ends the run: writes what is left of the batch, hands what is held of
+  /// the output to its sink and the undo listing to the disk; returns the
+  /// status.
   int finish();
 
   /// Reports a problem of `what` (a file, an argument) on standard error;
@@ -44,14 +55,35 @@ class Run {
   int status() const { return status_; }
 
  private:
-  // Loads the head of the file that holds the settings block; false, with
-  // the error reported, when the file cannot be read, is no regular file or
-  // is too short.
-  bool load(const std::string& name);
-  // Writes `change` into the file the image was loaded from, deciding its
-  // new block from the block read under the lock; sets `report` to what
-  // changed ("" for nothing).
-  FileResult update(const std::string& name, const Change& change, std::string& report);
+  // A file read and decided, waiting for its turn to be written.
+  struct Pending {
+    FoundFile file;
+    Change change;
+    std::string problem;  // why it cannot be done, said in its turn
+    FileIdentity identity;
+    SoundImage::Block loaded{};
+    bool changes = false;  // the block as loaded is not yet as asked
+  };
+
+  // Loads the head of the file that holds the settings block; "" or why
+  // the file cannot be read, is no regular file or is too short.
+  std::string load(const FoundFile& file);
+  // Reads `file` and decides whether `change` changes it.
+  Pending prepare(FoundFile&& file, const Change& change);
+  // Writes a pending file, or in a dry run looks whether it could be
+  // written, and puts out its line; false when the run must stop.
+  bool complete(Pending& pending);
+  // Writes the pending file's change, deciding its new block from the block
+  // read under the lock; sets `report` to what changed ("" for nothing).
+  FileResult update(const Pending& pending, std::string& report);
+  // Opens the pending file for writing, checks it and closes it unwritten.
+  FileResult tryUpdate(const Pending& pending);
+  // Writes the rows of the batch's files about to change and syncs the
+  // listing, then completes each file in order; false when the run must
+  // stop.
+  bool flush();
+  // Says once a run that a file system keeps no locks.
+  void sayUnlocked(const std::string& name);
   // Says that standard output failed with `error`; false.
   bool outputFailed(int error, std::string_view lostReport);
 
@@ -61,9 +93,13 @@ class Run {
   OutputSink& errors_;
   FileAccess& files_;
   std::unique_ptr<UndoListing> undo_;
-  int undoError_ = 0;    // why the last row could not be added
+  int undoError_ = 0;  // why the listing could not take a row or a sync
+  std::vector<Pending> batch_;
+  // The files this run has written, by volume and index.
+  std::set<std::pair<std::uint64_t, std::uint64_t>> written_;
   FileIdentity output_;  // the file standard output goes to, if it is one
   bool outputIsFile_ = false;
+  bool saidUnlocked_ = false;
   // --show's lines into a file or the null device, held and handed over in
   // blocks; null where each line goes out at once.
   std::unique_ptr<Writer> held_;

@@ -20,9 +20,16 @@ int UndoListing::create(const std::string& path) {
 int UndoListing::add(std::string_view file, const FileIdentity& identity,
                      const SoundImage::Block& before) {
   if (!written_.insert({identity.volume, identity.index}).second) return 0;
-  return put(
-      csvField(file) + "," +
-      hexBytes(std::string_view(reinterpret_cast<const char*>(before.data()), before.size())));
+  return put(row(file, before));
+}
+
+int UndoListing::addAgain(std::string_view file, const SoundImage::Block& before) {
+  return put(row(file, before));
+}
+
+std::string UndoListing::row(std::string_view file, const SoundImage::Block& before) {
+  return csvField(file) + "," +
+         hexBytes(std::string_view(reinterpret_cast<const char*>(before.data()), before.size()));
 }
 
 int UndoListing::finish() {

@@ -29,12 +29,20 @@ class UndoListing {
   /// another name, or through a hard link) gets no second row: its first
   /// row holds the bytes it had before the run.
   int add(std::string_view file, const FileIdentity& identity, const SoundImage::Block& before);
+  /// Adds a row of `file` once more, with the block it holds now, before a
+  /// write: another program changed it since its first row was written.
+  /// The later row is the one --apply takes. 0 or why not.
+  int addAgain(std::string_view file, const SoundImage::Block& before);
+  /// Hands the rows written so far to the disk; 0 or why that failed.
+  int sync() { return files_.sync(file_); }
   /// True when `identity` is the listing itself, which a walk may find.
   bool is(const FileIdentity& identity) const { return identity.sameFile(identity_); }
   /// Hands the listing to the disk and closes it; 0 or why that failed.
   int finish();
 
  private:
+  // The row of `file` with the block it holds before its write.
+  static std::string row(std::string_view file, const SoundImage::Block& before);
   // Writes a line; a line cut short (a full disk) is taken back, so the
   // listing still applies to the files it names.
   int put(std::string line);

@@ -33,11 +33,11 @@ class FaultyDisk : public FileAccess {
  public:
   explicit FaultyDisk(Step failing) : failing_(failing) {}
 
-  Opened open(const char* path, OpenMode mode) override {
+  Opened open(FileHandle folder, const char* path, OpenMode mode) override {
     if (mode == OpenMode::Read && failing_ == Step::OpenForReading) {
       return {kNoFile, {}, EACCES};  // what a file without read permission gives
     }
-    return FileAccess::open(path, mode);
+    return FileAccess::open(folder, path, mode);
   }
   Moved readAt(FileHandle file, std::uint8_t* buffer, std::size_t size,
                std::uint64_t offset) override {

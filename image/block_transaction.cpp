@@ -5,8 +5,8 @@ BlockTransaction::~BlockTransaction() {
   close();
 }
 
-FileResult BlockTransaction::open(const char* path, OpenMode mode) {
-  const Opened opened = files_.open(path, mode);
+FileResult BlockTransaction::open(FileHandle folder, const char* name, OpenMode mode) {
+  const Opened opened = files_.open(folder, name, mode);
   missing_ = opened.missing();
   if (opened.file == kNoFile) {
     return {opened.error == FileError::InUse ? FileResult::Step::InUse : FileResult::Step::Open,

@@ -22,7 +22,10 @@ class BlockTransaction {
   /// Opens the file at `path` in OpenMode::Update or UpdateRegular; fails
   /// at Step::Open (Step::InUse for a file another program holds), and then
   /// missing() tells whether nothing has that name.
-  FileResult open(const char* path, OpenMode mode);
+  FileResult open(const char* path, OpenMode mode) { return open(kNoFile, path, mode); }
+  /// As open(path, mode), for the file `name` in the open `folder` (see
+  /// FileAccess::open), or the path `name` when `folder` is kNoFile.
+  FileResult open(FileHandle folder, const char* name, OpenMode mode);
   /// Creates a new file at `path`, failing at Step::Open when anything has
   /// that name: a file that vanished is made again, one that appeared in
   /// its place is never emptied.

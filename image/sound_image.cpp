@@ -70,8 +70,9 @@ void SoundImage::setLimitTime(std::int32_t n) {
   bytes[SettingsBlock::LimitTime + 1] = static_cast<std::uint8_t>(low16 >> 8);
 }
 
-FileResult SoundImage::load(const char* path, FileAccess& files, std::size_t limit, OpenMode mode) {
-  const Opened opened = files.open(path, mode);
+FileResult SoundImage::load(FileHandle folder, const char* name, FileAccess& files,
+                            std::size_t limit, OpenMode mode) {
+  const Opened opened = files.open(folder, name, mode);
   if (opened.file == kNoFile) return {FileResult::Step::Open, opened.error};
   // A short count is the end of the file; only an error (such as a disk
   // failing partway) makes the image unusable. The read goes straight into

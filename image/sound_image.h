@@ -62,7 +62,13 @@ struct SoundImage {
   /// opened or a read fails (the image is then not to be used). A short
   /// file is no failure: `length` is smaller.
   FileResult load(const char* path, FileAccess& files = FileAccess::disk(),
-                  std::size_t limit = Capacity, OpenMode mode = OpenMode::Read);
+                  std::size_t limit = Capacity, OpenMode mode = OpenMode::Read) {
+    return load(kNoFile, path, files, limit, mode);
+  }
+  /// As load(path...), for the file `name` in the open `folder` (see
+  /// FileAccess::open), or the path `name` when `folder` is kNoFile.
+  FileResult load(FileHandle folder, const char* name, FileAccess& files, std::size_t limit,
+                  OpenMode mode);
   /// The file the last load read.
   const FileIdentity& identity() const { return read_; }
   /// Sets the SaveMark in the image: 0x55 at 0x38E, 0xAA at 0x38F.

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
 #include <thread>
 
 #include "platform/file_access.h"
@@ -51,14 +52,22 @@ bool identityOf(FileHandle file, FileIdentity& identity) {
   return true;
 }
 
-Opened FileAccess::open(const char* path, OpenMode mode) {
+Opened FileAccess::open(FileHandle folder, const char* name, OpenMode mode) {
+  // Inside a folder of the walk the name is its last part, and a link is
+  // never followed: whatever the path to the folder has become since, the
+  // file is the one in the folder that was opened.
+  const int at = folder == kNoFile ? AT_FDCWD : static_cast<int>(folder);
+  const int noFollow = folder == kNoFile ? 0 : O_NOFOLLOW;
   struct stat info {};
   if (mode == OpenMode::ReadRegular) {
-    if (::stat(path, &info) != 0) return {kNoFile, {}, errno};
+    if (::fstatat(at, name, &info, noFollow != 0 ? AT_SYMLINK_NOFOLLOW : 0) != 0) {
+      return {kNoFile, {}, errno};
+    }
+    if (S_ISLNK(info.st_mode)) return {kNoFile, {}, FileError::Link};
     if (const int error = notAFile(info)) return {kNoFile, {}, error};
   }
-  const int fd = ::open(path, accessOf(mode) | O_CLOEXEC, 0666);
-  if (fd < 0) return {kNoFile, {}, errno};
+  const int fd = ::openat(at, name, accessOf(mode) | noFollow | O_CLOEXEC, 0666);
+  if (fd < 0) return {kNoFile, {}, noFollow != 0 && errno == ELOOP ? FileError::Link : errno};
   int error = ::fstat(fd, &info) != 0 ? errno : 0;
   if (error == 0) {
     if (mode == OpenMode::ReadRegular || mode == OpenMode::UpdateRegular) {
@@ -74,6 +83,17 @@ Opened FileAccess::open(const char* path, OpenMode mode) {
     return {kNoFile, {}, error};
   }
   return {fd, identityOf(info), 0};
+}
+
+int FileAccess::canCreate(const char* path) {
+  struct stat info {};
+  if (::lstat(path, &info) == 0) return FileError::Exists;
+  if (errno != ENOENT) return errno;
+  // The folder the new file would go in, which must be there and take it.
+  std::string folder(path);
+  const std::size_t slash = folder.find_last_of('/');
+  folder = slash == std::string::npos ? "." : folder.substr(0, slash + 1);
+  return ::access(folder.c_str(), W_OK | X_OK) == 0 ? 0 : errno;
 }
 
 Moved FileAccess::readAt(FileHandle file, std::uint8_t* buffer, std::size_t size,
@@ -140,7 +160,9 @@ int FileAccess::cut(FileHandle file, std::uint64_t size) {
 }
 
 int FileAccess::sync(FileHandle file) {
-  return ::fsync(static_cast<int>(file)) == 0 ? 0 : errno;
+  // The data and what it takes to read it back (the length), not the
+  // time stamps: enough for a listing to outlast a power cut.
+  return ::fdatasync(static_cast<int>(file)) == 0 ? 0 : errno;
 }
 
 int FileAccess::close(FileHandle file) {

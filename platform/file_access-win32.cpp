@@ -11,7 +11,7 @@
 
 #include "platform/device_names.h"
 #include "platform/file_access.h"
-#include "platform/windows_error.h"
+#include "platform/win32_common.h"
 #include "platform/wtf8.h"
 
 int errnoOf(unsigned long error) {
@@ -104,7 +104,9 @@ Moved inPieces(std::size_t size, std::uint64_t offset, Piece piece) {
 // Opens `name` in `mode`, waiting up to `patience` while another program
 // holds it open for writing; INVALID_HANDLE_VALUE with the last error set
 // when it cannot.
-HANDLE createWaiting(const std::wstring& name, OpenMode mode, std::chrono::milliseconds patience) {
+// A file of the walk is opened as itself when it is a link, to be refused.
+HANDLE createWaiting(const std::wstring& name, OpenMode mode, std::chrono::milliseconds patience,
+                     bool noFollow) {
   const bool reading = mode == OpenMode::Read || mode == OpenMode::ReadRegular;
   // A file opened to be written is shared for reading only: no other
   // program can write it, cut it short or put another file in its place
@@ -116,8 +118,9 @@ HANDLE createWaiting(const std::wstring& name, OpenMode mode, std::chrono::milli
   const DWORD disposition = mode == OpenMode::CreateNew ? CREATE_NEW : OPEN_EXISTING;
   const auto giveUp = std::chrono::steady_clock::now() + patience;
   for (;;) {
-    const HANDLE handle = CreateFileW(name.c_str(), access, share, nullptr, disposition,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle =
+        CreateFileW(name.c_str(), access, share, nullptr, disposition,
+                    FILE_ATTRIBUTE_NORMAL | (noFollow ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr);
     if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION ||
         std::chrono::steady_clock::now() >= giveUp) {
       return handle;
@@ -140,15 +143,61 @@ bool identityOf(FileHandle file, FileIdentity& identity) {
   return true;
 }
 
-Opened FileAccess::open(const char* path, OpenMode mode) {
+std::wstring finalPathOf(void* handle) {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()),
+                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (n == 0) return {};
+    if (n < path.size()) {
+      path.resize(n);
+      return path;
+    }
+    path.resize(n);  // the size it needs, its closing zero included
+  }
+}
+
+namespace {
+
+// Refuses by name what must never be opened: a device, a named pipe, and
+// a name no disk can hold; 0 for any other name.
+int refusedName(const char* path) {
   // A name such as CON, AUX or COM1.dat is a device in every folder, and
   // opening one can wait for ever (AUX, COM1) or reach the console (CON):
   // refuse it by name, before any open, in the dialogue too.
-  if (isReservedDeviceName(path)) return {kNoFile, {}, FileError::DeviceName};
-  if (isPipeName(path)) return {kNoFile, {}, FileError::NotRegular};
+  if (isReservedDeviceName(path)) return FileError::DeviceName;
+  if (isPipeName(path)) return FileError::NotRegular;
+  return 0;
+}
+
+// Checks a file the walk found, opened by the path of the folder it was
+// found in: it must be no link, and still be in that folder.
+int checkInFolder(HANDLE file, const std::wstring& folder) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(file, &info)) return lastError();
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return FileError::Link;
+  const std::wstring path = finalPathOf(file);
+  const bool inside = path.size() > folder.size() + 1 &&
+                      path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == L'\\' &&
+                      path.find(L'\\', folder.size() + 1) == std::wstring::npos;
+  return inside ? 0 : FileError::Moved;
+}
+
+}  // namespace
+
+Opened FileAccess::open(FileHandle folder, const char* path, OpenMode mode) {
+  if (const int refused = refusedName(path)) return {kNoFile, {}, refused};
   std::u16string utf16;
   if (!fromWtf8(path, utf16)) return {kNoFile, {}, ENOENT};  // no such name can be on a disk
-  const std::wstring name(utf16.begin(), utf16.end());
+  std::wstring name(utf16.begin(), utf16.end());
+  // Inside a folder of the walk, the file is opened in that folder as it is
+  // now, whatever its path has become since, and checked once open.
+  std::wstring inFolder;
+  if (folder != kNoFile) {
+    inFolder = finalPathOf(handleOf(folder));
+    if (inFolder.empty()) return {kNoFile, {}, lastError()};
+    name = inFolder + L'\\' + name;
+  }
   const bool regular = mode == OpenMode::ReadRegular || mode == OpenMode::UpdateRegular;
   if (mode == OpenMode::ReadRegular) {
     // Look before opening: a device or a folder is refused by its name.
@@ -157,7 +206,7 @@ Opened FileAccess::open(const char* path, OpenMode mode) {
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return {kNoFile, {}, EISDIR};
     if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return {kNoFile, {}, FileError::NotRegular};
   }
-  const HANDLE handle = createWaiting(name, mode, lockPatience_);
+  const HANDLE handle = createWaiting(name, mode, lockPatience_, folder != kNoFile);
   if (handle == INVALID_HANDLE_VALUE) {
     const int error = lastError();
     // Windows says only "access denied" for a folder.
@@ -165,12 +214,27 @@ Opened FileAccess::open(const char* path, OpenMode mode) {
     return {kNoFile, {}, error};
   }
   Opened opened{reinterpret_cast<FileHandle>(handle), {}, 0};
-  if (!identityOf(opened.file, opened.identity) && regular) {
-    // A pipe, a console or a port: never a sound data file.
+  int error = folder != kNoFile ? checkInFolder(handle, inFolder) : 0;
+  // A pipe, a console or a port: never a sound data file.
+  if (error == 0 && !identityOf(opened.file, opened.identity) && regular) {
+    error = FileError::NotRegular;
+  }
+  if (error != 0) {
     CloseHandle(handle);
-    return {kNoFile, {}, FileError::NotRegular};
+    return {kNoFile, {}, error};
   }
   return opened;
+}
+
+int FileAccess::canCreate(const char* path) {
+  if (const int refused = refusedName(path)) return refused;
+  std::u16string utf16;
+  if (!fromWtf8(path, utf16)) return ENOENT;
+  const std::wstring name(utf16.begin(), utf16.end());
+  if (GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES) return FileError::Exists;
+  const DWORD code = GetLastError();
+  // The name is free; a missing folder says ERROR_PATH_NOT_FOUND instead.
+  return code == ERROR_FILE_NOT_FOUND ? 0 : errnoOf(code);
 }
 
 Moved FileAccess::readAt(FileHandle file, std::uint8_t* buffer, std::size_t size,

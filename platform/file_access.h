@@ -81,8 +81,18 @@ class FileAccess {
   static FileAccess& disk();
 
   /// Opens the file at `path` (UTF-8); on failure the result holds no file
-  /// and says why. A folder never opens (EISDIR).
-  virtual Opened open(const char* path, OpenMode mode);
+  /// and says why. A folder never opens (FileError::IsFolder).
+  Opened open(const char* path, OpenMode mode) { return open(kNoFile, path, mode); }
+  /// Opens the file `name` in the open `folder` (one a FolderReader opened),
+  /// never through a symbolic link (FileError::Link) and never outside that
+  /// folder, however its path changes meanwhile; with kNoFile, the file at
+  /// the path `name`, as open(path, mode).
+  virtual Opened open(FileHandle folder, const char* name, OpenMode mode);
+  /// Looks, without opening anything, whether a CreateNew open of `path`
+  /// would succeed: 0, FileError::Exists when anything has that name (a
+  /// link that leads nowhere included), or why its folder cannot take a
+  /// new file (missing, or not to be written in).
+  virtual int canCreate(const char* path);
   /// Reads up to `size` bytes from `offset`: fewer only at the file's end or
   /// with the reason set. A pipe is read from where it stands.
   virtual Moved readAt(FileHandle file, std::uint8_t* buffer, std::size_t size,

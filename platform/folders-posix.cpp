@@ -68,20 +68,39 @@ class DiskReader : public FolderReader {
     return readFolder(dir, entries, error);
   }
 
-  bool listEntered(const std::string& folder, std::vector<FolderEntry>& entries,
-                   std::string& error) override {
-    // O_NOFOLLOW looks at the last part only, and a trailing / would follow
-    // the link all the same: open the folder's own name.
-    const std::string name = folder.substr(0, folder.find_last_not_of('/') + 1);
-    const int fd = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  FileHandle openFolder(const std::string& folder, std::string& error) override {
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) error = systemWords(errno);
+    return fd < 0 ? kNoFile : fd;
+  }
+
+  FileHandle openSubfolder(FileHandle parent, const std::string& name, const std::string& /*path*/,
+                           std::string& error) override {
+    // Relative to the parent as it was opened, so a folder above that has
+    // been swapped for a link since leads nowhere else; O_NOFOLLOW refuses
+    // the folder itself become a link.
+    const int fd = ::openat(static_cast<int>(parent), name.c_str(),
+                            O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) error = systemWords(errno == ELOOP ? FileError::Link : errno);
+    return fd < 0 ? kNoFile : fd;
+  }
+
+  bool listOpen(FileHandle folder, std::vector<FolderEntry>& entries, std::string& error) override {
+    // The folder stays open for the files in it: list a copy of it.
+    const int fd = ::fcntl(static_cast<int>(folder), F_DUPFD_CLOEXEC, 0);
     DIR* dir = fd < 0 ? nullptr : ::fdopendir(fd);
     if (dir == nullptr) {
       error = systemWords(errno);
       if (fd >= 0) ::close(fd);
       return false;
     }
+    // A copy shares its reading position: read from the start each time.
+    ::rewinddir(dir);
     return readFolder(dir, entries, error);
   }
+
+  void closeFolder(FileHandle folder) override { ::close(static_cast<int>(folder)); }
 
   bool isFolder(const std::string& path) override {
     struct stat info {};

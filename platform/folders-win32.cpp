@@ -8,7 +8,7 @@
 
 #include "platform/folders.h"
 #include "platform/system_error.h"
-#include "platform/windows_error.h"
+#include "platform/win32_common.h"
 #include "platform/wtf8.h"
 
 namespace {
@@ -28,6 +28,17 @@ FolderEntry::Kind kindOf(const WIN32_FIND_DATAW& found) {
   if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return FolderEntry::Kind::File;
   return (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? FolderEntry::Kind::Skipped
                                                                       : FolderEntry::Kind::Folder;
+}
+
+// Opens the folder `wide` with `flags` besides those a folder needs; kNoFile
+// with `error` when it cannot.
+FileHandle openHandle(const std::wstring& wide, DWORD flags, std::string& error) {
+  const HANDLE handle = CreateFileW(wide.c_str(), FILE_LIST_DIRECTORY,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
+  if (handle != INVALID_HANDLE_VALUE) return reinterpret_cast<FileHandle>(handle);
+  error = systemWords(errnoOf(GetLastError()));
+  return kNoFile;
 }
 
 class DiskReader : public FolderReader {
@@ -67,6 +78,47 @@ class DiskReader : public FolderReader {
     }
     return true;
   }
+
+  FileHandle openFolder(const std::string& folder, std::string& error) override {
+    std::wstring wide;
+    if (!widePath(folder.empty() ? "." : folder, wide)) {
+      error = systemWords(FileError::Missing);
+      return kNoFile;
+    }
+    return openHandle(wide, 0, error);
+  }
+
+  FileHandle openSubfolder(FileHandle parent, const std::string& name, const std::string& /*path*/,
+                           std::string& error) override {
+    // In the parent as it is now, whatever its path has become; the folder
+    // itself is opened as a link, should it have become one, to refuse it.
+    std::wstring wide;
+    const std::wstring in = finalPathOf(reinterpret_cast<HANDLE>(parent));
+    if (in.empty() || !widePath(name, wide)) {
+      error = systemWords(in.empty() ? errnoOf(GetLastError()) : FileError::Missing);
+      return kNoFile;
+    }
+    const FileHandle folder = openHandle(in + L'\\' + wide, FILE_FLAG_OPEN_REPARSE_POINT, error);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (folder == kNoFile || (GetFileInformationByHandle(reinterpret_cast<HANDLE>(folder), &info) &&
+                              (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)) {
+      return folder;
+    }
+    CloseHandle(reinterpret_cast<HANDLE>(folder));
+    error = systemWords(FileError::Link);
+    return kNoFile;
+  }
+
+  bool listOpen(FileHandle folder, std::vector<FolderEntry>& entries, std::string& error) override {
+    const std::wstring path = finalPathOf(reinterpret_cast<HANDLE>(folder));
+    if (path.empty()) {
+      error = systemWords(errnoOf(GetLastError()));
+      return false;
+    }
+    return list(toWtf8(std::u16string(path.begin(), path.end())) + "\\", entries, error);
+  }
+
+  void closeFolder(FileHandle folder) override { CloseHandle(reinterpret_cast<HANDLE>(folder)); }
 
   bool isFolder(const std::string& path) override {
     std::wstring wide;

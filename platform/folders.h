@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_access.h"
+
 /// One entry of a folder as a listing sees it.
 struct FolderEntry {
   /// Folder: one to walk into. Skipped: a folder reached through a symbolic
@@ -18,7 +20,9 @@ struct FolderEntry {
   Kind kind;
 };
 
-/// What a folder holds: the disk, or a made-up tree in the tests.
+/// What a folder holds: the disk, or a made-up tree in the tests. A
+/// made-up reader gives only list() and isFolder(): the folders it opens
+/// are its names, held here.
 class FolderReader {
  public:
   virtual ~FolderReader() = default;
@@ -30,16 +34,26 @@ class FolderReader {
   /// line) when the folder cannot be read; an empty folder is no error.
   virtual bool list(const std::string& folder, std::vector<FolderEntry>& entries,
                     std::string& error) = 0;
-  /// Like list, for a folder the walk enters: one that has become a
-  /// symbolic link since its parent was listed is not read (the system's
-  /// words for a link). The disk's on POSIX; list itself elsewhere.
-  virtual bool listEntered(const std::string& folder, std::vector<FolderEntry>& entries,
-                           std::string& error) {
-    return list(folder, entries, error);
-  }
+  /// Opens the folder a walk starts from, `folder` written as list() takes
+  /// it, through links as the user gave it; kNoFile with `error` when it
+  /// cannot be opened.
+  virtual FileHandle openFolder(const std::string& folder, std::string& error);
+  /// Opens the subfolder `name` of the open `parent`, which a walk calls
+  /// `path`, never through a link: one that has become a link since
+  /// `parent` was listed is not opened. kNoFile with `error` when it
+  /// cannot be.
+  virtual FileHandle openSubfolder(FileHandle parent, const std::string& name,
+                                   const std::string& path, std::string& error);
+  /// Lists the open `folder` as list() lists a folder by its name.
+  virtual bool listOpen(FileHandle folder, std::vector<FolderEntry>& entries, std::string& error);
+  /// Closes what openFolder or openSubfolder opened.
+  virtual void closeFolder(FileHandle folder);
   /// True when `path` is a folder, through links too; false when it is
   /// something else, is missing or cannot be looked at.
   virtual bool isFolder(const std::string& path) = 0;
+
+ private:
+  std::vector<std::string> opened_;  // a made-up reader's open folders, by handle
 };
 
 /// Windows' own order of names when letter case is ignored, the one its file

@@ -14,6 +14,10 @@ std::string systemWords(int error) {
       return "a name Windows keeps for a device";
     case FileError::NoLocks:
       return "its file system keeps no locks";
+    case FileError::Link:
+      return "a symbolic link; -r does not follow links";
+    case FileError::Moved:
+      return "moved out of its folder while the folders were walked; left as it is";
     default:
       return std::strerror(error);
   }

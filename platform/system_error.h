@@ -21,6 +21,12 @@ struct FileError {
   /// The file system keeps no locks (some network and FUSE ones): nobody
   /// can lock the file, so it is written unlocked.
   static constexpr int NoLocks = -4;
+  /// A symbolic link (or on Windows a reparse point) where a folder walk
+  /// opens only what it found in the folder itself.
+  static constexpr int Link = -5;
+  /// Found by a folder walk, the file is now outside the folder it was
+  /// found in.
+  static constexpr int Moved = -6;
   /// Nothing exists by that name.
   static constexpr int Missing = ENOENT;
   /// Something exists by that name already.

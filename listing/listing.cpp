@@ -4,56 +4,23 @@
 #include <nlohmann/json.hpp>
 #include <utility>
 
-#include "listing/setting_words.h"
-#include "listing/text.h"
+#include "listing/listing_columns.h"
+#include "listing/listing_messages.h"
 
 namespace {
 
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
 // The BOMs of UTF-16, little- and big-endian, as Notepad's "Unicode" and
 // Excel's "Unicode Text" start their files.
 constexpr std::string_view kUtf16Boms[] = {"\xFF\xFE", "\xFE\xFF"};
 constexpr std::string_view kWhiteSpace = " \t\r\n";
 // The byte DOS-era editors end a text file with.
 constexpr std::string_view kCtrlZ = "\x1A";
-// The most one row may hold, its line end not counted (a name is at most a
-// few KiB).
-constexpr std::size_t kMaxRowBytes = std::size_t{1} << 20;
-constexpr std::string_view kRowTooLong = "a row is longer than 1 MiB";
 // The most the rows of a listing may hold, since all are read before any
 // file is set: far past any collection (100,000 files take about 12 MiB),
 // short of what an endless stream of rows would take.
 constexpr std::size_t kMaxListingBytes = std::size_t{256} << 20;
 // What a row costs beyond its name: its place in the set of names.
 constexpr std::size_t kRowUpkeep = 32;
-// Echoed text is cut to this many bytes, so a message stays a short line.
-constexpr std::size_t kShownBytes = 80;
-
-// `text` with each BOM (U+FEFF) written out: it shows as nothing, yet a
-// header cell or a name that holds one is not the text it seems.
-std::string bomsShown(std::string text) {
-  constexpr std::string_view kBomShown = "<U+FEFF>";
-  for (std::size_t at = text.find(kBom); at != std::string::npos; at = text.find(kBom, at)) {
-    text.replace(at, kBom.size(), kBomShown);
-    at += kBomShown.size();
-  }
-  return text;
-}
-
-// `text` cut to kShownBytes at most, before a whole UTF-8 character.
-std::string_view cutShort(std::string_view text) {
-  if (text.size() <= kShownBytes) return text;
-  std::size_t cut = kShownBytes;
-  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  return text.substr(0, cut);
-}
-
-// `text` as a message echoes it: printable, cut short when long, its BOMs
-// shown.
-std::string shown(std::string_view text) {
-  const std::string_view cut = cutShort(text);
-  return bomsShown(printable(cut)) + (cut.size() < text.size() ? "..." : "");
-}
 
 // A JSON string as a message echoes it: as JSON, so that "300" shows it was
 // a string and control characters stay escaped on the one line, cut short
@@ -64,82 +31,13 @@ std::string shownJson(std::string_view text) {
          (cut.size() < text.size() ? "..." : "");
 }
 
-// The columns past the settings, each with its CSV heading and its JSON key;
-// a column one form lacks has no name in it. Their indexes follow the
-// settings' own.
-struct Heading {
-  std::string_view csv;
-  std::string_view json;
-};
-constexpr Heading kHeadings[] = {
-    {kFileName, kFileKey},
-    {kSaveMarkName, kSaveMarkKey},
-    // A name that is no UTF-8, which a JSON string cannot carry, as its
-    // bytes in hex.
-    {"", kFileBytesKey},
-    // The settings block's seven bytes in hex, written as they are.
-    {kBlockName, ""},
-};
-// SaveMark's column, kSettingCount + 1, is taken and ignored.
-constexpr std::size_t kFileColumn = kSettingCount;
-constexpr std::size_t kFileBytesColumn = kSettingCount + 2;
-constexpr std::size_t kBlockColumn = kSettingCount + 3;
-constexpr std::size_t kNoColumn = kSettingCount + sizeof kHeadings / sizeof kHeadings[0];
 // A CSV row's cells past this many are counted, not kept: no header names
 // more columns than there are, so a row with more is refused on its count or
 // on a cell kept before them.
 constexpr std::size_t kKeptCells = kNoColumn + 1;
 
-// The column's name as the listing's form spells it; empty for a column
-// the form lacks.
-std::string_view columnName(std::size_t column, bool json) {
-  if (column < kSettingCount) return kSettings[column].name;
-  const Heading& heading = kHeadings[column - kSettingCount];
-  return json ? heading.json : heading.csv;
-}
-
-// The column `name` heads in the listing's form, in any letter case;
-// kNoColumn when none.
-std::size_t columnNamed(std::string_view name, bool json) {
-  for (std::size_t column = kSettingCount; column < kNoColumn; ++column) {
-    const std::string_view heading = columnName(column, json);
-    if (!heading.empty() && sameIgnoringCase(name, heading)) return column;
-  }
-  const Setting* setting = findSetting(name);
-  return setting == nullptr ? kNoColumn : static_cast<std::size_t>(setting - kSettings);
-}
-
-int hexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// The bytes `hex` spells, two hex digits (either case) a byte, into
-// `bytes`; false when it spells none.
-bool fromHex(std::string_view hex, std::string& bytes) {
-  if (hex.size() % 2 != 0) return false;
-  bytes.clear();
-  for (std::size_t i = 0; i < hex.size(); i += 2) {
-    const int high = hexDigit(hex[i]);
-    const int low = hexDigit(hex[i + 1]);
-    if (high < 0 || low < 0) return false;
-    bytes += static_cast<char>(high << 4 | low);
-  }
-  return true;
-}
-
 std::string cellCount(std::size_t n) {
   return std::to_string(n) + (n == 1 ? " cell" : " cells");
-}
-
-std::string badValue(std::string_view name, const std::string& shown, std::string_view hint) {
-  return std::string(name) + " cannot be " + shown + ": " + std::string(hint);
-}
-
-std::string badValue(const Setting& setting, const std::string& shown) {
-  return badValue(setting.name, shown, settingValueHint(setting));
 }
 
 // Reads one JSON line into a row as nlohmann's parser meets its keys and

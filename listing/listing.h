@@ -95,7 +95,13 @@ class ListingReader {
   bool takeText(std::string_view text);
   // Counts the line ends: LF, CR LF or CR alone, as text editors show them.
   void countLine(char c);
+  bool addRow(ListingRow&& row);
+  bool fail(std::string message);
+
+  // The CSV reader, in csv_listing.cpp.
   bool feedCsv(std::string_view chunk);
+  // Ends a CSV listing, reading its last row.
+  bool finishCsv();
   bool takeCsv(char c);
   // Adds the row's next bytes to its length; false past the most a row holds.
   bool countRowBytes(std::size_t n);
@@ -104,10 +110,12 @@ class ListingReader {
   bool endCsvRecord();
   bool readHeader();
   bool readCsvRow();
+
+  // The JSON Lines reader, in json_listing.cpp.
   bool feedJson(std::string_view chunk);
+  // Ends a JSON Lines listing, reading its last line.
+  bool finishJson();
   bool readJsonLine();
-  bool addRow(ListingRow&& row);
-  bool fail(std::string message);
 
   bool endsAtCtrlZ_ = false;
   bool ctrlZHeld_ = false;  // the last chunk ended in a 0x1A, not yet taken

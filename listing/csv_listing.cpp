@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "listing/block_listing.h"
 #include "listing/listing.h"
 #include "listing/listing_columns.h"
 #include "listing/listing_messages.h"
@@ -149,16 +150,10 @@ bool ListingReader::readCsvRow() {
       if (value < 0) return fail(badValue(setting, "'" + shown(cell) + "'"));
       row.values[column] = static_cast<std::int32_t>(value);
     } else if (column == kBlockColumn && !cell.empty()) {
-      SoundImage::Block block{};
-      std::string bytes;
-      if (cell.size() != 2 * block.size() || !fromHex(cell, bytes)) {
-        return fail(badValue(columnName(column, false), "'" + shown(cell) + "'",
-                             "use " + std::to_string(2 * block.size()) + " hex digits"));
+      row.block = blockFromCell(cell);
+      if (!row.block) {
+        return fail(badValue(columnName(column, false), "'" + shown(cell) + "'", blockCellHint()));
       }
-      for (std::size_t at = 0; at < block.size(); ++at) {
-        block[at] = static_cast<std::uint8_t>(bytes[at]);
-      }
-      row.block = block;
     }
   }
   return addRow(std::move(row));

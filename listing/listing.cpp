@@ -1,9 +1,12 @@
+// The listing's bytes before either form reads them: a UTF-8 BOM passed
+// over, UTF-16 and NUL bytes refused, a last Ctrl+Z dropped when told, the
+// lines counted, and the form told by the first character; then the rows
+// each form reads, kept once a name.
 #include "listing/listing.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "listing/listing_columns.h"
 #include "listing/listing_messages.h"
 
 namespace {
@@ -60,7 +63,7 @@ bool ListingReader::finish() {
   if (!error_.empty()) return false;
   // A 0x1A held back, if any, was the listing's end: it is dropped.
   if (!bomRead_ && !readBom(true)) return false;
-  // A listing of white space alone is the snapshot of no file: it sets none.
+  // A listing of white space alone is the listing of no file: it sets none.
   if (form_ == Form::Unknown) return true;
   return form_ == Form::Json ? finishJson() : finishCsv();
 }

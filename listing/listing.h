@@ -65,8 +65,8 @@ class ListingReader {
   /// to be unusable (see error()), and for every call after that.
   bool feed(std::string_view chunk);
   /// Ends the listing, reading the last row; false when the listing is
-  /// unusable. Call it once, at the end. A listing with no rows at all (an
-  /// empty snapshot) is usable.
+  /// unusable. Call it once, at the end. A listing with no rows at all (the
+  /// listing of no file) is usable.
   bool finish();
 
   /// The rows read so far, in listing order; once finish() succeeded, each
@@ -84,6 +84,7 @@ class ListingReader {
   // Where the CSV reader is within a cell.
   enum class Cell { Start, Plain, Quoted, AfterQuote };
 
+  // The byte front end and the rows kept, in listing.cpp.
   // Takes the listing's bytes, from the first on; false once it is unusable.
   bool takeBytes(std::string_view chunk);
   // Looks at the bytes in start_ for a BOM, passing a UTF-8 one over and
@@ -95,7 +96,11 @@ class ListingReader {
   bool takeText(std::string_view text);
   // Counts the line ends: LF, CR LF or CR alone, as text editors show them.
   void countLine(char c);
+  // Keeps a row either form read, unless its name is missing or listed
+  // already; false when the listing is unusable.
   bool addRow(ListingRow&& row);
+  // Makes the listing unusable with `message`, on the line the row being
+  // read starts on; false.
   bool fail(std::string message);
 
   // The CSV reader, in csv_listing.cpp.

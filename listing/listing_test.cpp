@@ -112,7 +112,7 @@ struct ListingCase {
 
 TEST(ListingReader, ReadsCsv) {
   const ListingCase cases[] = {
-      // The snapshot of no file: nothing to set, and no error.
+      // The listing of no file: nothing to set, and no error.
       {"", ""},
       {"\xEF\xBB\xBF\n\r\n", ""},
       {"File,TimerA,TimerB,LimitTime,FadeoutDriverMode,GraphicECMode2203,LimitEndFlag,SaveMark\n"

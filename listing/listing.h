@@ -65,8 +65,8 @@ class ListingReader {
   /// to be unusable (see error()), and for every call after that.
   bool feed(std::string_view chunk);
   /// Ends the listing, reading the last row; false when the listing is
-  /// unusable. Call it once, at the end. A listing with no rows at all (an
-  /// empty snapshot) is usable.
+  /// unusable. Call it once, at the end. A listing with no rows at all (the
+  /// listing of no file) is usable.
   bool finish();
 
   /// The rows read so far, in listing order; once finish() succeeded, each
@@ -84,6 +84,7 @@ class ListingReader {
   // Where the CSV reader is within a cell.
   enum class Cell { Start, Plain, Quoted, AfterQuote };
 
+  // The byte front end and the rows kept, in listing.cpp.
   // Takes the listing's bytes, from the first on; false once it is unusable.
   bool takeBytes(std::string_view chunk);
   // Looks at the bytes in start_ for a BOM, passing a UTF-8 one over and
@@ -95,7 +96,17 @@ class ListingReader {
   bool takeText(std::string_view text);
   // Counts the line ends: LF, CR LF or CR alone, as text editors show them.
   void countLine(char c);
+  // Keeps a row either form read, unless its name is missing or listed
+  // already; false when the listing is unusable.
+  bool addRow(ListingRow&& row);
+  // Makes the listing unusable with `message`, on the line the row being
+  // read starts on; false.
+  bool fail(std::string message);
+
+  // The CSV reader, in csv_listing.cpp.
   bool feedCsv(std::string_view chunk);
+  // Ends a CSV listing, reading its last row.
+  bool finishCsv();
   bool takeCsv(char c);
   // Adds the row's next bytes to its length; false past the most a row holds.
   bool countRowBytes(std::size_t n);
@@ -104,10 +115,12 @@ class ListingReader {
   bool endCsvRecord();
   bool readHeader();
   bool readCsvRow();
+
+  // The JSON Lines reader, in json_listing.cpp.
   bool feedJson(std::string_view chunk);
+  // Ends a JSON Lines listing, reading its last line.
+  bool finishJson();
   bool readJsonLine();
-  bool addRow(ListingRow&& row);
-  bool fail(std::string message);
 
   bool endsAtCtrlZ_ = false;
   bool ctrlZHeld_ = false;  // the last chunk ended in a 0x1A, not yet taken

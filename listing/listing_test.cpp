@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "listing/block_listing.h"
 #include "listing/rows.h"
 
 namespace {
@@ -111,7 +112,7 @@ struct ListingCase {
 
 TEST(ListingReader, ReadsCsv) {
   const ListingCase cases[] = {
-      // The snapshot of no file: nothing to set, and no error.
+      // The listing of no file: nothing to set, and no error.
       {"", ""},
       {"\xEF\xBB\xBF\n\r\n", ""},
       {"File,TimerA,TimerB,LimitTime,FadeoutDriverMode,GraphicECMode2203,LimitEndFlag,SaveMark\n"
@@ -139,6 +140,11 @@ TEST(ListingReader, ReadsCsv) {
       // The block's bytes as they are, in place of settings.
       {"file,BLOCK,SaveMark\na,0123456789abCD,yes\nb,,no\n",
        "a - - - - - - 0123456789abcd\nb - - - - - -\n"},
+      // The rows --undo writes read back as the same names and blocks.
+      {blockListingHeading() + "\r\n" +
+           blockListingRow("a,\"b\".dat", {0x00, 0x7F, 0x80, 0xAB, 0xCD, 0xEF, 0xFF}) + "\r\n" +
+           blockListingRow("c.dat", {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07}) + "\r\n",
+       "a,\"b\".dat - - - - - - 007f80abcdefff\nc.dat - - - - - - 01020304050607\n"},
       // A row of 1 MiB, with or without its line end.
       {"File,TimerA\r\n" + std::string(kMiB - 3, 'n') + ",on\r\n",
        std::string(kMiB - 3, 'n') + " 1 - - - - -\n"},

@@ -1,3 +1,5 @@
+// The lines --show writes for a file, in each of its forms, and the CSV
+// field and hex that carry a name in them.
 #include "listing/rows.h"
 
 #include "image/settings.h"

@@ -10,8 +10,8 @@
 
 enum class ShowFormat { Table, Json, Csv };
 
-/// The line above the rows: the table's column names or the CSV header; ""
-/// for JSON Lines, which has none. No line end.
+/// The line above the files' lines: the table's column names or the CSV
+/// header; "" for JSON Lines, which has none. No line end.
 std::string showHeading(ShowFormat format);
 
 /// The image's settings and save mark for `file` as one line in `format`

@@ -1,3 +1,5 @@
+// The settings' names and value words: found in any letter case, read as
+// a switch's word or LimitTime's number, and written as the lines show them.
 #include "listing/setting_words.h"
 
 namespace {

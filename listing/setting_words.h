@@ -1,5 +1,5 @@
-// The words scripts use for the six settings and their values, shared by
-// --set and the listings that --apply reads.
+// The words the collection options take for the six settings and their
+// values, shared by --set and the listings that --apply reads.
 #pragma once
 
 #include <string>
@@ -38,7 +38,7 @@ const Setting* findSetting(std::string_view name);
 int switchValue(std::string_view word);
 
 /// The number for LimitTime: decimal digits only, 0 to 65535; -1 otherwise.
-/// A script can refuse what the dialogue has to wrap.
+/// The collection options refuse what the dialogue has to wrap.
 long limitTimeValue(std::string_view word);
 
 /// The value for `setting` (switchValue or limitTimeValue), -1 when the word

@@ -1,3 +1,5 @@
+// Text made fit for a terminal line and for a JSON string, and the UTF-8
+// characters it is read as.
 #include "listing/text.h"
 
 namespace {

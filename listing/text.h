@@ -1,5 +1,5 @@
-// File names and other text as they go into the lines the scripted
-// interface prints.
+// File names and other text as they go into the lines the collection
+// options print.
 #pragma once
 
 #include <cstddef>

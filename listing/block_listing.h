@@ -1,0 +1,27 @@
+// The Block listing: the CSV form with a File and a Block column, one row a
+// file holding its settings block's seven bytes (0x389 to 0x38F) in hex.
+// --undo writes it before a run changes any file, and --apply reads it back
+// to put each block back as it was. Both sides of its Block column are here.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "image/sound_image.h"
+
+/// Returns the heading line of a Block listing, "File,Block", without a
+/// line end.
+std::string blockListingHeading();
+
+/// Returns the row of `file` in a Block listing: the name as a CSV field
+/// (byte for byte, quoted when it must be), a comma, and the block's seven
+/// bytes as 14 lowercase hex digits; no line end.
+std::string blockListingRow(std::string_view file, const SoundImage::Block& block);
+
+/// Returns the block a Block cell spells, 14 hex digits in either case, two
+/// a byte; nothing when the cell spells no block.
+std::optional<SoundImage::Block> blockFromCell(std::string_view cell);
+
+/// Returns what a Block cell takes, for a message: "use 14 hex digits".
+std::string blockCellHint();

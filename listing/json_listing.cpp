@@ -1,0 +1,183 @@
+// The JSON Lines form of a listing: one object a line, read key by key as
+// nlohmann's parser meets them, into the values to set in the file it
+// names.
+#include <algorithm>
+#include <array>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <utility>
+
+#include "listing/listing.h"
+#include "listing/listing_columns.h"
+#include "listing/listing_messages.h"
+
+namespace {
+
+// A JSON string as a message echoes it: as JSON, so that "300" shows it was
+// a string and control characters stay escaped on the one line, cut short
+// when long, its BOMs shown.
+std::string shownJson(std::string_view text) {
+  const std::string_view cut = cutShort(text);
+  return bomsShown(nlohmann::json(std::string(cut)).dump()) +
+         (cut.size() < text.size() ? "..." : "");
+}
+
+// Reads one JSON line into a row as nlohmann's parser meets its keys and
+// values, so no tree is built, and a key given twice is seen (a parsed
+// object would keep one of the two without a word). A false return stops
+// the parser at the first problem.
+class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
+ public:
+  ListingRow row;
+  /// What is wrong, once a call returned false.
+  std::string problem;
+
+  JsonRow() { row.values.fill(-1); }
+
+  bool null() override { return inObject(); }
+  bool boolean(bool val) override { return value(val ? 1 : 0, -1, val ? "true" : "false"); }
+  // Only a number with a minus comes here; of those, -0 is 0.
+  bool number_integer(number_integer_t val) override {
+    return value(-1, val == 0 ? 0 : -1, std::to_string(val));
+  }
+  bool number_unsigned(number_unsigned_t val) override {
+    return value(-1, val <= 65535 ? static_cast<long>(val) : -1, std::to_string(val));
+  }
+  bool number_float(number_float_t /*val*/, const string_t& text) override {
+    return value(-1, -1, text);
+  }
+  bool string(string_t& val) override {
+    if (depth_ == 1 && column_ == kFileColumn) {
+      row.file = std::move(val);
+      return true;
+    }
+    if (depth_ == 1 && column_ == kFileBytesColumn && fromHex(val, fileBytes_)) {
+      hasFileBytes_ = true;
+      return true;
+    }
+    return value(switchValue(val), -1, val, true);
+  }
+  bool binary(binary_t& /*val*/) override { return true; }  // only in binary formats
+
+  bool start_object(std::size_t /*elements*/) override {
+    if (depth_ > 0 && !value(-1, -1, "{...}")) return false;
+    ++depth_;
+    return true;
+  }
+  bool start_array(std::size_t /*elements*/) override {
+    if (!value(-1, -1, "[...]")) return false;
+    ++depth_;
+    return true;
+  }
+  bool end_object() override {
+    // The name's bytes, when given, are its name; "file" is then text for
+    // people to read.
+    if (--depth_ == 0 && hasFileBytes_) row.file = std::move(fileBytes_);
+    return true;
+  }
+  bool end_array() override {
+    --depth_;
+    return true;
+  }
+
+  bool key(string_t& val) override {
+    if (depth_ != 1) return true;
+    column_ = columnNamed(val, true);
+    if (column_ == kNoColumn) {
+      problem = "no setting is called '" + shown(val) + "'";
+    } else if (named_[column_]) {
+      problem = std::string(columnName(column_, true)) + " is named twice";
+    } else {
+      named_[column_] = true;
+      return true;
+    }
+    return false;
+  }
+  bool parse_error(std::size_t /*position*/, const std::string& last_token,
+                   const nlohmann::detail::exception& ex) override {
+    if (ex.id != kNumberOverflow) {
+      problem = "the line is not JSON";
+      return false;
+    }
+    // A number past what a double holds (1e400) is JSON whose value is out
+    // of range. The parser stops at it, so it ends the line even where its
+    // value would be ignored.
+    if (value(-1, -1, last_token)) problem = "the number " + last_token + " is out of range";
+    return false;
+  }
+
+ private:
+  // False, with the problem said, for a value outside any object.
+  bool inObject() {
+    if (depth_ > 0) return true;
+    problem = "the line is not a JSON object";
+    return false;
+  }
+
+  // Takes a value, which is a switch's `asSwitch` or LimitTime's
+  // `asLimitTime` (-1 when it is no value of it); false, with the problem
+  // said, when the setting of its key cannot be that, or when it is the
+  // name's bytes, which string() took if they were hex. Values of the file
+  // that are no string leave it unnamed; the save mark's are ignored, and
+  // so is all that is nested, which can only be inside one of those two.
+  bool value(long asSwitch, long asLimitTime, std::string_view text, bool isString = false) {
+    if (!inObject()) return false;
+    if (column_ != kFileBytesColumn) {
+      if (column_ >= kSettingCount) return true;
+      const long n = kSettings[column_].kind == SettingKind::Switch ? asSwitch : asLimitTime;
+      if (n >= 0) {
+        row.values[column_] = static_cast<std::int32_t>(n);
+        return true;
+      }
+    }
+    const std::string shownText = isString ? shownJson(text) : std::string(text);
+    problem = column_ == kFileBytesColumn
+                  ? badValue(columnName(column_, true), shownText, "use two hex digits a byte")
+                  : badValue(kSettings[column_], shownText);
+    return false;
+  }
+
+  // nlohmann's error for a number too large for a double.
+  static constexpr int kNumberOverflow = 406;
+
+  int depth_ = 0;                   // 1 inside the line's object
+  std::size_t column_ = kNoColumn;  // the column of the last key at depth 1
+  std::array<bool, kNoColumn> named_{};
+  bool hasFileBytes_ = false;
+  std::string fileBytes_;  // the name's bytes, from fileBytes
+};
+
+}  // namespace
+
+bool ListingReader::feedJson(std::string_view chunk) {
+  while (!chunk.empty()) {
+    // The LF of a CR LF: the CR ended the line.
+    if (afterCr_ && chunk[0] == '\n') chunk.remove_prefix(1);
+    afterCr_ = false;
+    const std::size_t end = std::min(chunk.find_first_of("\r\n"), chunk.size());
+    if (jsonLine_.size() + end > kMaxRowBytes) {
+      rowLine_ = line_;
+      return fail(std::string(kRowTooLong));
+    }
+    jsonLine_.append(chunk.substr(0, end));
+    if (end == chunk.size()) break;
+    afterCr_ = chunk[end] == '\r';
+    chunk.remove_prefix(end + 1);
+    if (!readJsonLine()) return false;
+    jsonLine_.clear();
+    ++line_;
+  }
+  return true;
+}
+
+bool ListingReader::finishJson() {
+  return jsonLine_.empty() || readJsonLine();
+}
+
+bool ListingReader::readJsonLine() {
+  rowLine_ = line_;
+  if (jsonLine_.find_first_not_of(" \t") == std::string::npos) return true;
+  JsonRow json;
+  if (!nlohmann::json::sax_parse(jsonLine_, &json)) return fail(std::move(json.problem));
+  return addRow(std::move(json.row));
+}

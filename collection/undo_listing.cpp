@@ -1,8 +1,7 @@
 // Writing the --undo listing, a row before each file's write.
 #include "collection/undo_listing.h"
 
-#include "listing/rows.h"
-#include "listing/setting_words.h"
+#include "listing/block_listing.h"
 #include "platform/standard.h"
 
 UndoListing::~UndoListing() {
@@ -14,22 +13,17 @@ int UndoListing::create(const std::string& path) {
   if (opened.file == kNoFile) return opened.error;
   file_ = opened.file;
   identity_ = opened.identity;
-  return put(std::string(kFileName) + "," + std::string(kBlockName));
+  return put(blockListingHeading());
 }
 
 int UndoListing::add(std::string_view file, const FileIdentity& identity,
                      const SoundImage::Block& before) {
   if (!written_.insert({identity.volume, identity.index}).second) return 0;
-  return put(row(file, before));
+  return put(blockListingRow(file, before));
 }
 
 int UndoListing::addAgain(std::string_view file, const SoundImage::Block& before) {
-  return put(row(file, before));
-}
-
-std::string UndoListing::row(std::string_view file, const SoundImage::Block& before) {
-  return csvField(file) + "," +
-         hexBytes(std::string_view(reinterpret_cast<const char*>(before.data()), before.size()));
+  return put(blockListingRow(file, before));
 }
 
 int UndoListing::finish() {

@@ -41,8 +41,6 @@ class UndoListing {
   int finish();
 
  private:
-  // The row of `file` with the block it holds before its write.
-  static std::string row(std::string_view file, const SoundImage::Block& before);
   // Writes a line; a line cut short (a full disk) is taken back, so the
   // listing still applies to the files it names.
   int put(std::string line);

@@ -3,6 +3,10 @@
 // else lost or changed.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -77,6 +81,7 @@ enum class After {
   Edited,     // the bytes as they were, with the edits and the mark where the file reaches
   HalfSaved,  // like Unchanged or Edited byte by byte inside the settings block, Unchanged outside
   CutShort,   // the first kCutTo bytes as they were
+  Fifo,       // a FIFO, never opened for writing
   Device      // /dev/full: nothing to compare
 };
 
@@ -121,6 +126,16 @@ const Fault kFaults[] = {
        return Bytes();
      },
      "file write open error\n", After::Folder},
+#ifndef _WIN32
+    // A regular file at the load: whatever took its name is no file to write.
+    {"replaced by a FIFO before the save", Start::File, 2048, Step::None,
+     [](const std::string& path, const Bytes& /*onDisk*/) {
+       fs::remove(path);
+       EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
+       return Bytes();
+     },
+     "file write open error\n", After::Fifo},
+#endif
     {"a device that takes no bytes", Start::FullDevice, 0, Step::None, unchanged,
      "file write error\n", After::Device},
     {"write fails partway", Start::File, 2048, Step::Write, unchanged, "file write error\n",
@@ -245,6 +260,9 @@ TEST_P(FileFaults, OneMessageStatusZeroAndNoByteLost) {
     }
     case After::CutShort:
       EXPECT_EQ(readFile(path), Bytes(original.begin(), original.begin() + kCutTo));
+      break;
+    case After::Fifo:
+      EXPECT_TRUE(fs::is_fifo(path));
       break;
     case After::Device:
       break;

@@ -143,7 +143,9 @@ SoundImage::Block mergeEdits(const SoundImage::Block& from, const SoundImage::Bl
 FileResult SoundImage::save(const char* path, FileAccess& files) {
   stampSaveMark();
   BlockTransaction file(files);
-  FileResult result = file.open(path, OpenMode::Update);
+  // A regular file that became a device, a FIFO or a link to one while the
+  // menu was open is not written: the bytes would land on whatever it is.
+  FileResult result = file.open(path, read_.regular ? OpenMode::UpdateRegular : OpenMode::Update);
   // The file vanished since the load: make it again from the image.
   if (file.missing()) result = file.create(path);
   if (!result || !(result = file.lock())) return result;

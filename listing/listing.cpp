@@ -111,12 +111,19 @@ bool ListingReader::addRow(ListingRow&& row) {
   if (held_ > kMaxListingBytes) return fail("the listing is longer than can be checked whole");
   rows_.push_back(std::move(row));
   // A repeat is found as it comes, so an endless `yes a.dat,on` stops at once.
-  if (!names_.insert(rows_.size() - 1).second) {
-    const std::string repeated = std::move(rows_.back().file);
-    rows_.pop_back();
-    return fail("'" + shown(repeated) + "' is listed twice");
+  const auto [earlier, added] = names_.insert(rows_.size() - 1);
+  if (added) return true;
+  ListingRow repeated = std::move(rows_.back());
+  rows_.pop_back();
+  // An undo listing names a file again when another program changed its
+  // block while the run went on: the later row holds what the run's write
+  // replaced, and is the one to put back.
+  ListingRow& first = rows_[*earlier];
+  if (first.block && repeated.block) {
+    first.block = repeated.block;
+    return true;
   }
-  return true;
+  return fail("'" + shown(repeated.file) + "' is listed twice");
 }
 
 std::size_t ListingReader::NameHash::operator()(std::size_t row) const {

@@ -1,6 +1,7 @@
 // Standard input and output on Linux and other POSIX systems, straight
 // through the descriptors: stdio would add a buffer of its own in front of
 // the Writer's.
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -89,6 +90,14 @@ class FdOutput : public OutputSink {
 };
 
 }  // namespace
+
+void keepStandardDescriptors() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // The lowest free number is this one.
+    if (::open("/dev/null", O_RDONLY) != fd) return;
+  }
+}
 
 InputSource& standardInput() {
   static FdInput input(STDIN_FILENO);

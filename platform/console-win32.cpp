@@ -199,6 +199,10 @@ class NameOutput : public OutputSink {
 
 }  // namespace
 
+void keepStandardDescriptors() {
+  // Windows hands out no handle that could be taken for a standard one.
+}
+
 InputSource& standardInput() {
   static HandleInput input(GetStdHandle(STD_INPUT_HANDLE), true);
   return input;

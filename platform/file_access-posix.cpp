@@ -16,7 +16,7 @@ namespace {
 
 FileIdentity identityOf(const struct stat& info) {
   return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
-          info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0};
+          info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0, S_ISREG(info.st_mode)};
 }
 
 // Why `info` is no file to read or write in place: 0 for a regular file.

@@ -140,6 +140,7 @@ bool identityOf(FileHandle file, FileIdentity& identity) {
   identity.volume = info.dwVolumeSerialNumber;
   identity.index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
   identity.size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+  identity.regular = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
   return true;
 }
 

@@ -36,6 +36,8 @@ struct FileIdentity {
   std::uint64_t volume = 0;
   std::uint64_t index = 0;
   std::uint64_t size = 0;
+  /// A regular file: no pipe, device or socket.
+  bool regular = false;
   bool sameFile(const FileIdentity& other) const {
     return volume == other.volume && index == other.index;
   }

@@ -5,6 +5,12 @@
 
 #include "platform/console.h"
 
+/// Fills a standard descriptor (0, 1 or 2) that the program was started
+/// without, before anything is opened: a file opened next would take its
+/// number, and the menu, the reports or the errors would be written into
+/// it. The stand-in is /dev/null opened for reading only, so writes to it
+/// still fail as writes to a closed descriptor do. Nothing to do on Windows.
+void keepStandardDescriptors();
 /// Standard input as the dialogue reads it: typed words, a pipe or a file.
 InputSource& standardInput();
 /// Standard output as the dialogue writes it: the menu and its messages.

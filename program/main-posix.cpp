@@ -8,6 +8,7 @@
 #include "platform/standard.h"
 
 int main(int argc, char* argv[]) {
+  keepStandardDescriptors();
   // The collection options die of SIGPIPE when their reader goes away, as
   // other tools do (`--show *.dat | head -1` reads no more files); ignored,
   // it ends at the EPIPE instead.

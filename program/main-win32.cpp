@@ -21,6 +21,7 @@ int _dowildcard = 0;
 }
 
 int wmain(int argc, wchar_t* argv[]) {
+  keepStandardDescriptors();
   std::vector<std::string> args;
   args.reserve(static_cast<std::size_t>(argc));
   // WTF-8, not UTF-8: a name with an unpaired surrogate (NTFS allows them)

@@ -76,8 +76,8 @@ bool readListing(const std::string& listing, InputSource& input, FileAccess& fil
 std::vector<Assignment> assignmentsOf(const ListingRow& row) {
   std::vector<Assignment> assignments;
   for (std::size_t i = 0; i < kSettingCount; ++i) {
-    if (row.values[i] >= 0) {
-      assignments.push_back({&kSettings[i], static_cast<std::uint16_t>(row.values[i])});
+    if (row.values[i]) {
+      assignments.push_back({&kSettings[i], *row.values[i]});
     }
   }
   return assignments;

@@ -215,6 +215,25 @@ bool nextFolder(std::vector<Level>& levels, FolderReader& reader, const WalkRule
   }
 }
 
+// Opens the folder the walk starts from into `level`; false with `error`
+// when it cannot.
+bool openTop(FolderReader& reader, Level& level, std::string& error) {
+  const FileHandle top = reader.openFolder(level.folder, error);
+  if (top == kNoFile) return false;
+  level.open = std::make_shared<const OpenFolder>(reader, top);
+  return true;
+}
+
+// Hands each of `files`, found in the level's folder, to `found`, and
+// drops them; false when `found` stopped the walk.
+bool giveOut(const Level& level, std::vector<std::string>& files, const WalkFound& found) {
+  for (std::string& file : files) {
+    if (!found({level.folder + file, level.open, std::move(file)})) return false;
+  }
+  files.clear();
+  return true;
+}
+
 }  // namespace
 
 bool walkTree(const std::string& arg, FolderReader& reader, const WalkRules& rules,
@@ -224,12 +243,10 @@ bool walkTree(const std::string& arg, FolderReader& reader, const WalkRules& rul
   const std::string pattern = arg.substr(lastPart);
   Level level{arg.substr(0, lastPart), nullptr, {}};
   std::string error;
-  const FileHandle top = reader.openFolder(level.folder, error);
-  if (top == kNoFile) {
+  if (!openTop(reader, level, error)) {
     failed(arg, error);
     return false;
   }
-  level.open = std::make_shared<const OpenFolder>(reader, top);
   // One level a folder on the way down, each holding only the names of its
   // subfolders still to walk: the files are given out and dropped before
   // the walk goes deeper, so a tree of any size costs its depth.
@@ -252,11 +269,8 @@ bool walkTree(const std::string& arg, FolderReader& reader, const WalkRules& rul
       continue;
     }
     sortEntries(level, entries, pattern, rules, files);
-    for (std::string& file : files) {
-      if (!found({level.folder + file, level.open, std::move(file)})) return false;
-    }
     matched = matched || !files.empty();
-    files.clear();
+    if (!giveOut(level, files, found)) return false;
     levels.push_back(std::move(level));
     level = Level();
   } while (nextFolder(levels, reader, rules, counted, level));

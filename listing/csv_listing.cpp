@@ -138,7 +138,6 @@ bool ListingReader::readCsvRow() {
                 cellCount(columns_.size()));
   }
   ListingRow row;
-  row.values.fill(-1);
   for (std::size_t i = 0; i < cells_.size(); ++i) {
     const std::size_t column = columns_[i];
     std::string& cell = cells_[i];
@@ -148,7 +147,7 @@ bool ListingReader::readCsvRow() {
       const Setting& setting = kSettings[column];
       const long value = settingValue(setting, cell);
       if (value < 0) return fail(badValue(setting, "'" + shown(cell) + "'"));
-      row.values[column] = static_cast<std::int32_t>(value);
+      row.values[column] = static_cast<std::uint16_t>(value);
     } else if (column == kBlockColumn && !cell.empty()) {
       row.block = blockFromCell(cell);
       if (!row.block) {

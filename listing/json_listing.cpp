@@ -32,8 +32,6 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
   /// What is wrong, once a call returned false.
   std::string problem;
 
-  JsonRow() { row.values.fill(-1); }
-
   bool null() override { return inObject(); }
   bool boolean(bool val) override { return value(val ? 1 : 0, -1, val ? "true" : "false"); }
   // Only a number with a minus comes here; of those, -0 is 0.
@@ -126,7 +124,7 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
       if (column_ >= kSettingCount) return true;
       const long n = kSettings[column_].kind == SettingKind::Switch ? asSwitch : asLimitTime;
       if (n >= 0) {
-        row.values[column_] = static_cast<std::int32_t>(n);
+        row.values[column_] = static_cast<std::uint16_t>(n);
         return true;
       }
     }

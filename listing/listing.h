@@ -22,8 +22,8 @@ struct ListingRow {
   /// bytes of "fileBytes" when given, else the text of "file".
   std::string file;
   /// Per setting, in kSettings order: the value to set (0 or 1 for a switch,
-  /// 0 to 65535 for LimitTime), or -1 to leave the file's value.
-  std::array<std::int32_t, kSettingCount> values;
+  /// 0 to 65535 for LimitTime), or nothing to leave the file's value.
+  std::array<std::optional<std::uint16_t>, kSettingCount> values;
   /// The settings block's seven bytes (0x389 to 0x38F) to write as they are,
   /// from a CSV Block cell; absent when the row has none, and then `values`
   /// say what to set. A row with a block has no values.

@@ -79,8 +79,8 @@ std::string readIn(std::string_view listing, std::size_t chunk, bool endsAtCtrlZ
   std::string text;
   for (const ListingRow& row : reader.rows()) {
     text += row.file;
-    for (const std::int32_t value : row.values) {
-      text += value < 0 ? " -" : " " + std::to_string(value);
+    for (const std::optional<std::uint16_t>& value : row.values) {
+      text += value ? " " + std::to_string(*value) : " -";
     }
     if (row.block) {
       text += ' ';

@@ -10,6 +10,7 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -21,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "collection/run.h"
 #include "test_support/child.h"
 #include "test_support/expected.h"
 #include "test_support/files.h"
@@ -67,7 +69,7 @@ class WatchedDisk : public FileAccess {
   int lock(FileHandle file) override {
     // A program that ignores locks cuts the file short just then.
     if (cutUnderLock) fs::resize_file(fsPath(opened.back()), 911);
-    return FileAccess::lock(file);
+    return noLocks ? FileError::NoLocks : FileAccess::lock(file);
   }
   int close(FileHandle file) override {
     const int error = FileAccess::close(file);
@@ -84,6 +86,7 @@ class WatchedDisk : public FileAccess {
   bool failBlockReads = false;
   bool failCloses = false;
   bool cutUnderLock = false;
+  bool noLocks = false;       // a file system that keeps none
   bool failUndoRows = false;  // a new file takes its first line, then no more
   std::string redirect;       // when set, every path opens this file instead
 
@@ -114,14 +117,15 @@ class FailingOutput : public RecordingOutput {
 };
 
 Outcome runWith(const std::vector<std::string>& args, FileAccess& disk,
-                const std::string& stdinText = "", int outputError = 0, bool outputIsFile = false) {
+                const std::string& stdinText = "", int outputError = 0, bool outputIsFile = false,
+                FolderReader& folders = FolderReader::system()) {
   std::vector<const char*> argv{"ym2608-settings"};
   for (const std::string& a : args) argv.push_back(a.c_str());
   FailingOutput out(outputError, outputIsFile);
   RecordingOutput errors;
   ScriptedInput input({{stdinText}});
-  const int status =
-      runCollection(static_cast<int>(argv.size()), argv.data(), input, out, errors, disk);
+  const int status = runCollection(static_cast<int>(argv.size()), argv.data(), input, out, errors,
+                                   disk, FileNames::asGiven(), folders);
   return {status, out.text, errors.text, out.writes};
 }
 
@@ -438,6 +442,20 @@ TEST(Collection, EachFileSucceedsOrFailsOnItsOwn) {
     EXPECT_EQ(failing.errors, "ym2608-settings: " + fault + ": " + f.says + "\n");
     EXPECT_EQ(fs::file_size(fsPath(fault)), f.size);
   }
+
+  // Where no lock can be taken the files are written all the same, and the
+  // run says so once, naming the first.
+  WatchedDisk lockless;
+  lockless.noLocks = true;
+  writeFile(fault, songBytes(912));
+  writeFile(args[2], songBytes(912));
+  const Outcome unlocked = runWith({"--set", "TimerB=off", fault, args[2]}, lockless);
+  EXPECT_EQ(unlocked.status, 0);
+  EXPECT_EQ(
+      unlocked.errors.rfind("ym2608-settings: " + fault + ": its file system keeps no locks", 0),
+      0u);
+  EXPECT_EQ(std::count(unlocked.errors.begin(), unlocked.errors.end(), '\n'), 1);
+  EXPECT_EQ(readFile(args[2]), saved(songBytes(912), 0xF1, 300, 0xF6));
 }
 
 // Runs that end before any sound file is opened: --help and --version, and
@@ -790,5 +808,242 @@ TEST(Collection, UndoGivesTheBytesBack) {
   EXPECT_EQ(runWith({"--apply", dir.path("u2.csv")}, disk).status, 0);
   EXPECT_EQ(readFile(a), set);
 }
+
+// A dry run ends as the real run would, with the same lines, whatever
+// stops the real run: an --undo name that is taken or cannot be made, a
+// file that cannot be written.
+TEST(Collection, DryRunEndsAsTheRealRun) {
+  TempDir dir;
+  fs::create_directory(fsPath(dir.path("closed")));
+  fs::permissions(fsPath(dir.path("closed")), fs::perms::owner_read | fs::perms::owner_exec);
+#ifndef _WIN32
+  fs::create_symlink(fsPath(dir.path("nowhere")), fsPath(dir.path("dangling.csv")));
+#endif
+  const std::string a = dir.path("a.dat");
+  const std::string readOnly = dir.path("read-only.dat");
+  const std::vector<std::vector<std::string>> cases = {
+#ifndef _WIN32
+      {"--undo", dir.path("dangling.csv"), a},
+#endif
+      {"--undo", dir.path("missing/u.csv"), a},
+      {"--undo", dir.path("closed/u.csv"), a},  // root may write there all the same
+      {a, readOnly},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c[1]);
+    std::vector<std::string> args = {"--set", "TimerB=on"};
+    args.insert(args.end(), c.begin(), c.end());
+    std::vector<std::string> dry = args;
+    dry.emplace_back("--dry-run");
+    WatchedDisk disk;
+    writeFile(a, songBytes(912));
+    writeFile(readOnly, songBytes(912));
+    const Outcome preview = runWith(dry, disk);
+    EXPECT_EQ(readFile(a), songBytes(912));
+    const Outcome real = runWith(args, disk);
+    EXPECT_EQ(preview.status, real.status);
+    EXPECT_EQ(preview.errors, real.errors);
+  }
+  fs::permissions(fsPath(dir.path("closed")), fs::perms::owner_all);
+}
+
+// Killed at a chosen step of the journal.
+struct Killed {};
+
+// The real disk, noting in order each row the undo listing takes ("row
+// NAME"), each sync of it and each block written ("block NAME"). It can fail
+// every sync of the listing, have another program change a block under the
+// lock, and kill the run before its `killAt`-th step; `synced` is how much
+// of the listing a power cut would leave.
+class JournalDisk : public FileAccess {
+ public:
+  Opened open(FileHandle folder, const char* path, OpenMode mode) override {
+    const Opened opened = FileAccess::open(folder, path, mode);
+    if (mode == OpenMode::CreateNew) listing_ = opened.file;
+    names_[opened.file] = lastPart(path);
+    return opened;
+  }
+  Moved writeAt(FileHandle file, const std::uint8_t* data, std::size_t size,
+                std::uint64_t offset) override {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    if (file == listing_ && offset > 0) step("row " + lastPart(text.substr(0, text.find(','))));
+    if (file != listing_ && offset == 0x389) step("block " + names_[file]);
+    const Moved moved = FileAccess::writeAt(file, data, size, offset);
+    if (file == listing_) written_ = offset + moved.bytes;
+    return moved;
+  }
+  int sync(FileHandle file) override {
+    if (file != listing_) return FileAccess::sync(file);
+    step("sync");
+    if (failSyncs) return EIO;
+    synced = written_;
+    return FileAccess::sync(file);
+  }
+  int lock(FileHandle file) override {
+    if (names_[file] == changedUnderLock) {
+      const std::uint8_t other = 0x5A;  // 0x38D, which no setting owns
+      FileAccess::writeAt(file, &other, 1, 0x38D);
+    }
+    return FileAccess::lock(file);
+  }
+
+  std::vector<std::string> steps;
+  bool failSyncs = false;
+  std::string changedUnderLock;  // the last part of the file's name
+  std::size_t killAt = SIZE_MAX;
+  std::uint64_t synced = 0;
+
+ private:
+  static std::string lastPart(const std::string& path) {
+    return path.substr(path.find_last_of("/\\") + 1);
+  }
+  void step(std::string what) {
+    if (steps.size() == killAt) throw Killed{};
+    steps.push_back(std::move(what));
+  }
+  FileHandle listing_ = kNoFile;
+  std::uint64_t written_ = 0;
+  std::map<FileHandle, std::string> names_;
+};
+
+// The undo listing is the run's journal: every block written has its row
+// on the disk first, synced once a batch. Killed at any step, and with the
+// listing cut back to what was synced, as a power cut leaves it, --apply of
+// the listing gives every file back as it was before the run wrote it.
+TEST(Collection, UndoRowsReachTheDiskBeforeTheirBlocks) {
+  const struct {
+    const char* name;
+    std::size_t files;
+    const char* changedUnderLock;
+    // Killed from this step on, the other program's change is kept: its
+    // new row is on the disk. Before it, the file goes back to its first row.
+    std::size_t keptFrom;
+    bool failSyncs;
+    std::vector<std::string> steps;  // empty: too many to list
+  } cases[] = {
+      {"one batch",
+       2,
+       "",
+       0,
+       false,
+       {"row 0.dat", "row 1.dat", "sync", "block 0.dat", "block 1.dat", "sync"}},
+      {"changed under the lock",
+       2,
+       "1.dat",
+       6,
+       false,
+       {"row 0.dat", "row 1.dat", "sync", "block 0.dat", "row 1.dat", "sync", "block 1.dat",
+        "sync"}},
+      {"a failed sync", 2, "", 0, true, {"row 0.dat", "row 1.dat", "sync", "sync"}},
+      {"several batches", Run::kBatch + 1, "", 0, false, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (std::size_t kill = 0; kill <= c.steps.size(); ++kill) {
+      TempDir dir;
+      std::vector<std::string> args = {"--set", "TimerB=on", "--undo", dir.path("u.csv")};
+      for (std::size_t i = 0; i < c.files; ++i) {
+        args.push_back(dir.path(std::to_string(i) + ".dat"));
+        writeFile(args.back(), songBytes(912));
+      }
+      JournalDisk disk;
+      disk.failSyncs = c.failSyncs;
+      disk.changedUnderLock = c.changedUnderLock;
+      disk.killAt = kill < c.steps.size() ? kill : SIZE_MAX;
+      Outcome run{};
+      try {
+        run = runWith(args, disk);
+      } catch (const Killed&) {
+        fs::resize_file(fsPath(dir.path("u.csv")), disk.synced);
+      }
+      if (kill == c.steps.size()) {
+        if (!c.steps.empty()) {
+          EXPECT_EQ(disk.steps, c.steps);
+        }
+        EXPECT_EQ(run.status, c.failSyncs ? 1 : 0);
+        const auto syncs = std::count(disk.steps.begin(), disk.steps.end(), "sync");
+        if (c.steps.empty()) {
+          EXPECT_EQ(syncs, 3);  // two batches, and the end
+        }
+      }
+      // Each block follows its row, with a sync between.
+      for (auto block = disk.steps.begin(); block != disk.steps.end(); ++block) {
+        if (block->rfind("block ", 0) != 0) continue;
+        const auto row = std::find(disk.steps.begin(), block, "row " + block->substr(6));
+        EXPECT_NE(std::find(row, block, "sync"), block) << *block;
+      }
+      WatchedDisk plain;
+      EXPECT_EQ(runWith({"--apply", dir.path("u.csv")}, plain).status, 0);
+      for (std::size_t i = 0; i < c.files; ++i) {
+        Bytes before = songBytes(912);
+        if (kill >= c.keptFrom && std::to_string(i) + ".dat" == c.changedUnderLock) {
+          before[0x38D] = 0x5A;
+        }
+        EXPECT_EQ(readFile(args[4 + i]), before) << args[4 + i] << ", killed at " << kill;
+      }
+    }
+  }
+}
+
+#ifndef _WIN32
+// The disk's folders, with the folder "s1" of the tree swapped for a link
+// to a folder outside it, once the tree's top is listed or once s1 itself
+// is open.
+class SwappingFolders : public FolderReader {
+ public:
+  SwappingFolders(std::string tree, std::string outside, bool afterOpen)
+      : tree_(std::move(tree)), outside_(std::move(outside)), afterOpen_(afterOpen) {}
+  bool list(const std::string& folder, std::vector<FolderEntry>& entries,
+            std::string& error) override {
+    return disk_.list(folder, entries, error);
+  }
+  bool isFolder(const std::string& path) override { return disk_.isFolder(path); }
+  FileHandle openFolder(const std::string& folder, std::string& error) override {
+    return disk_.openFolder(folder, error);
+  }
+  FileHandle openSubfolder(FileHandle parent, const std::string& name, const std::string& path,
+                           std::string& error) override {
+    const FileHandle opened = disk_.openSubfolder(parent, name, path, error);
+    if (afterOpen_ && name == "s1") swap();
+    return opened;
+  }
+  bool listOpen(FileHandle folder, std::vector<FolderEntry>& entries, std::string& error) override {
+    const bool listed = disk_.listOpen(folder, entries, error);
+    if (!afterOpen_ && !swapped_) swap();
+    return listed;
+  }
+  void closeFolder(FileHandle folder) override { disk_.closeFolder(folder); }
+
+ private:
+  void swap() {
+    swapped_ = true;
+    fs::rename(tree_ + "/s1", tree_ + "/moved");
+    fs::create_directory_symlink(outside_, tree_ + "/s1");
+  }
+  FolderReader& disk_ = FolderReader::system();
+  std::string tree_, outside_;
+  bool afterOpen_;
+  bool swapped_ = false;
+};
+
+// A folder swapped for a link while -r walks is never reached, or is walked
+// as the folder it was: nothing outside the tree is written.
+TEST(Collection, WalkNeverLeavesItsTree) {
+  for (const bool afterOpen : {false, true}) {
+    SCOPED_TRACE(afterOpen ? "swapped once open" : "swapped once its parent was listed");
+    TempDir dir;
+    for (const char* folder : {"t", "t/s1", "outside"}) fs::create_directory(dir.path(folder));
+    writeFile(dir.path("t/s1/a.dat"), songBytes(912));
+    writeFile(dir.path("outside/a.dat"), songBytes(912));
+    SwappingFolders folders(dir.path("t"), dir.path("outside"), afterOpen);
+    WatchedDisk disk;
+    const Outcome r =
+        runWith({"--set", "TimerB=on", "-r", dir.path("t/*.dat")}, disk, "", 0, false, folders);
+    EXPECT_EQ(readFile(dir.path("outside/a.dat")), songBytes(912));
+    EXPECT_EQ(readFile(dir.path("t/moved/a.dat")) != songBytes(912), afterOpen);
+    EXPECT_EQ(r.status, afterOpen ? 0 : 1) << r.errors;
+  }
+}
+#endif
 
 }  // namespace

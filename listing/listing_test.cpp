@@ -145,6 +145,10 @@ TEST(ListingReader, ReadsCsv) {
            blockListingRow("a,\"b\".dat", {0x00, 0x7F, 0x80, 0xAB, 0xCD, 0xEF, 0xFF}) + "\r\n" +
            blockListingRow("c.dat", {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07}) + "\r\n",
        "a,\"b\".dat - - - - - - 007f80abcdefff\nc.dat - - - - - - 01020304050607\n"},
+      // A file named again holds a block another program changed during
+      // the run: the later row is the one to put back, in the first's place.
+      {"File,Block\na,00000000000000\nb,11111111111111\na,22222222222222\n",
+       "a - - - - - - 22222222222222\nb - - - - - - 11111111111111\n"},
       // A row of 1 MiB, with or without its line end.
       {"File,TimerA\r\n" + std::string(kMiB - 3, 'n') + ",on\r\n",
        std::string(kMiB - 3, 'n') + " 1 - - - - -\n"},

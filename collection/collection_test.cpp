@@ -866,7 +866,12 @@ class JournalDisk : public FileAccess {
   Moved writeAt(FileHandle file, const std::uint8_t* data, std::size_t size,
                 std::uint64_t offset) override {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    if (file == listing_ && offset > 0) step("row " + lastPart(text.substr(0, text.find(','))));
+    // A write of the listing may hold several rows, one a line.
+    for (std::size_t at = 0; file == listing_ && offset > 0 && at < text.size();
+         at = text.find('\n', at) + 1) {
+      step("row " + lastPart(text.substr(at, text.find(',', at) - at)));
+      if (text.find('\n', at) == std::string::npos) break;
+    }
     if (file != listing_ && offset == 0x389) step("block " + names_[file]);
     const Moved moved = FileAccess::writeAt(file, data, size, offset);
     if (file == listing_) written_ = offset + moved.bytes;
@@ -926,15 +931,14 @@ TEST(Collection, UndoRowsReachTheDiskBeforeTheirBlocks) {
        "",
        0,
        false,
-       {"row 0.dat", "row 1.dat", "sync", "block 0.dat", "block 1.dat", "sync"}},
+       {"row 0.dat", "row 1.dat", "sync", "block 0.dat", "block 1.dat"}},
       {"changed under the lock",
        2,
        "1.dat",
        6,
        false,
-       {"row 0.dat", "row 1.dat", "sync", "block 0.dat", "row 1.dat", "sync", "block 1.dat",
-        "sync"}},
-      {"a failed sync", 2, "", 0, true, {"row 0.dat", "row 1.dat", "sync", "sync"}},
+       {"row 0.dat", "row 1.dat", "sync", "block 0.dat", "row 1.dat", "sync", "block 1.dat"}},
+      {"a failed sync", 2, "", 0, true, {"row 0.dat", "row 1.dat", "sync"}},
       {"several batches", Run::kBatch + 1, "", 0, false, {}},
   };
   for (const auto& c : cases) {
@@ -963,7 +967,7 @@ TEST(Collection, UndoRowsReachTheDiskBeforeTheirBlocks) {
         EXPECT_EQ(run.status, c.failSyncs ? 1 : 0);
         const auto syncs = std::count(disk.steps.begin(), disk.steps.end(), "sync");
         if (c.steps.empty()) {
-          EXPECT_EQ(syncs, 3);  // two batches, and the end
+          EXPECT_EQ(syncs, 2);  // a sync a batch, none more at the end
         }
       }
       // Each block follows its row, with a sync between.

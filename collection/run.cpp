@@ -94,9 +94,8 @@ FileResult Run::update(const Pending& pending, std::string& report) {
   // Another program changed the block since its row was written: a new
   // row, on the disk before the write, holds what this write replaces.
   if (undo_ != nullptr && now != pending.loaded && written_.count(key) == 0) {
-    undoError_ = undo_->addAgain(pending.file.name, now);
-    if (undoError_ == 0) undoError_ = undo_->sync();
-    if (undoError_ != 0) return {};
+    undo_->addAgain(pending.file.name, now);
+    if ((undoError_ = undo_->sync()) != 0) return {};
   }
   result = file.write(wanted);
   if (result) written_.insert(key);
@@ -120,12 +119,10 @@ bool Run::flush() {
   batch_.clear();
   std::size_t first = 0;
   while (first < batch.size() && !batch[first].changes) ++first;
-  for (std::size_t i = first; i < batch.size() && undoError_ == 0; ++i) {
-    if (batch[i].changes) {
-      undoError_ = undo_->add(batch[i].file.name, batch[i].identity, batch[i].loaded);
-    }
+  for (std::size_t i = first; i < batch.size(); ++i) {
+    if (batch[i].changes) undo_->add(batch[i].file.name, batch[i].identity, batch[i].loaded);
   }
-  if (first < batch.size() && undoError_ == 0) undoError_ = undo_->sync();
+  if (first < batch.size()) undoError_ = undo_->sync();
   for (std::size_t i = 0; i < batch.size(); ++i) {
     if (i == first && undoError_ != 0) {
       failed(args_.undo,

@@ -13,31 +13,44 @@ int UndoListing::create(const std::string& path) {
   if (opened.file == kNoFile) return opened.error;
   file_ = opened.file;
   identity_ = opened.identity;
-  return put(blockListingHeading());
+  return put(blockListingHeading() + lineEnd());
 }
 
-int UndoListing::add(std::string_view file, const FileIdentity& identity,
-                     const SoundImage::Block& before) {
-  if (!written_.insert({identity.volume, identity.index}).second) return 0;
-  return put(blockListingRow(file, before));
+void UndoListing::add(std::string_view file, const FileIdentity& identity,
+                      const SoundImage::Block& before) {
+  if (!written_.insert({identity.volume, identity.index}).second) return;
+  addAgain(file, before);
 }
 
-int UndoListing::addAgain(std::string_view file, const SoundImage::Block& before) {
-  return put(blockListingRow(file, before));
+void UndoListing::addAgain(std::string_view file, const SoundImage::Block& before) {
+  rows_ += blockListingRow(file, before);
+  rows_ += lineEnd();
+}
+
+int UndoListing::sync() {
+  // The rows of a batch go out in one write.
+  if (!rows_.empty()) {
+    const int error = put(std::move(rows_));
+    rows_.clear();
+    if (error != 0) return error;
+  }
+  if (!unsynced_) return 0;
+  unsynced_ = false;
+  return files_.sync(file_);
 }
 
 int UndoListing::finish() {
-  const int error = files_.sync(file_);
+  const int error = sync();
   const int closeError = files_.close(file_);
   file_ = kNoFile;
   return error != 0 ? error : closeError;
 }
 
-int UndoListing::put(std::string line) {
-  line += lineEnd();
-  const Moved moved = files_.writeAt(file_, reinterpret_cast<const std::uint8_t*>(line.data()),
-                                     line.size(), offset_);
+int UndoListing::put(const std::string& lines) {
+  const Moved moved = files_.writeAt(file_, reinterpret_cast<const std::uint8_t*>(lines.data()),
+                                     lines.size(), offset_);
   if (moved.error != 0 && moved.bytes > 0) files_.cut(file_, offset_);
   if (moved.error == 0) offset_ += moved.bytes;
+  unsynced_ = unsynced_ || moved.bytes > 0;
   return moved.error;
 }

@@ -12,8 +12,10 @@
 #include "image/sound_image.h"
 #include "platform/file_access.h"
 
-/// Each row is handed to the system before its file is written, so that a
-/// run stopped at any point leaves a listing of every file it changed.
+/// Rows are held until sync(), which writes them in one write and hands the
+/// listing to the disk: a run syncs the rows of its files before it writes
+/// their blocks, so that a run stopped at any point leaves a listing of
+/// every file it changed.
 class UndoListing {
  public:
   explicit UndoListing(FileAccess& files) : files_(files) {}
@@ -25,29 +27,32 @@ class UndoListing {
   /// or why not (FileError::Exists when anything has that name).
   int create(const std::string& path);
   /// Adds the row of `file`, which is `identity`, with the block it holds
-  /// before the write; 0 or why not. A file this run wrote already (under
-  /// another name, or through a hard link) gets no second row: its first
-  /// row holds the bytes it had before the run.
-  int add(std::string_view file, const FileIdentity& identity, const SoundImage::Block& before);
+  /// before the write. A file listed already (under another name, or
+  /// through a hard link) gets no second row: its first row holds the bytes
+  /// it had before the run.
+  void add(std::string_view file, const FileIdentity& identity, const SoundImage::Block& before);
   /// Adds a row of `file` once more, with the block it holds now, before a
   /// write: another program changed it since its first row was written.
-  /// The later row is the one --apply takes. 0 or why not.
-  int addAgain(std::string_view file, const SoundImage::Block& before);
-  /// Hands the rows written so far to the disk; 0 or why that failed.
-  int sync() { return files_.sync(file_); }
+  /// The later row is the one --apply takes.
+  void addAgain(std::string_view file, const SoundImage::Block& before);
+  /// Writes the rows added since the last sync and hands the listing to the
+  /// disk; 0 or why either failed (a row cut short is taken back, so the
+  /// listing still applies to the files it names).
+  int sync();
   /// True when `identity` is the listing itself, which a walk may find.
   bool is(const FileIdentity& identity) const { return identity.sameFile(identity_); }
   /// Hands the listing to the disk and closes it; 0 or why that failed.
   int finish();
 
  private:
-  // Writes a line; a line cut short (a full disk) is taken back, so the
-  // listing still applies to the files it names.
-  int put(std::string line);
+  // Writes whole lines; lines cut short (a full disk) are taken back.
+  int put(const std::string& lines);
 
   FileAccess& files_;
   FileHandle file_ = kNoFile;
   FileIdentity identity_;
   std::uint64_t offset_ = 0;
+  std::string rows_;                                           // added, not yet written
+  bool unsynced_ = false;                                      // written since the last sync
   std::set<std::pair<std::uint64_t, std::uint64_t>> written_;  // volume and index
 };

@@ -10,11 +10,15 @@
 #include <vector>
 
 #include "collection/apply.h"
+#include "collection/file_list.h"
+#include "collection/file_names.h"
 #include "collection/collection_args.h"
 #include "collection/help.h"
 #include "collection/messages.h"
 #include "collection/run.h"
+#include "image/settings.h"
 #include "image/sound_image.h"
+#include "platform/system_error.h"
 
 #ifndef YM2608_VERSION
 #define YM2608_VERSION "unknown"
@@ -22,37 +26,82 @@
 
 namespace {
 
-// Shows or sets each FILE of the command line, its patterns expanded, in
-// order; with -r, each file its pattern finds in the tree below, as it is
-// found.
-int eachFile(const CollectionArgs& args, FileNames& names, FolderReader& folders, Run& run) {
-  if (!run.startUndo()) return 2;
-  if (!run.start()) return run.finish();
-  std::vector<std::string> expanded;
-  std::string arg;
-  std::string error;
-  const Change change = SetSettings{args.assignments};
-  for (const std::string_view file : args.files) {
-    arg = file;
-    if (args.recursive) {
-      bool stopped = false;
-      walkTree(
-          arg, folders, WalkRules::system(),
-          [&](FoundFile&& file) { return !(stopped = !run.file(std::move(file), change)); },
-          [&](const std::string& where, const std::string& problem) {
-            run.failed(where, problem);
-          });
-      if (stopped) return run.finish();
-      continue;
-    }
-    if (!names.expand(arg, expanded, error)) {
-      run.failed(arg, error);
-      continue;
-    }
-    for (std::string& file : expanded) {
-      if (!run.file({std::move(file), nullptr, ""}, change)) return run.finish();
-    }
+// The change of --set and --copy-from: REF's six settings, each --set
+// winning for its own, read before any FILE is opened. False, with the
+// problem said, when REF cannot be read.
+bool changeOf(const CollectionArgs& args, SoundImage& image, FileAccess& files, Run& run,
+              Change& change) {
+  if (args.copyFrom.empty()) {
+    change = SetSettings{args.assignments};
+    return true;
   }
+  const FileResult loaded =
+      image.load(args.copyFrom.c_str(), files, SettingsBlock::End, OpenMode::ReadRegular);
+  if (!loaded || image.length < SettingsBlock::End) {
+    run.failed(args.copyFrom, loaded ? "too short to hold the settings block (912 bytes)"
+                                     : reason(loaded));
+    return false;
+  }
+  run.setReference(image.identity());
+  SetSettings set;
+  for (const Setting& setting : kSettings) {
+    Assignment assignment{&setting, static_cast<std::uint16_t>(valueOf(image, setting))};
+    for (const Assignment& given : args.assignments) {
+      if (given.setting == &setting) assignment = given;
+    }
+    set.assignments.push_back(assignment);
+  }
+  change = set;
+  return true;
+}
+
+// Shows or sets each file one FILE argument stands for: with -r each file
+// its pattern finds in the tree below, as it is found; else its patterns
+// expanded, less what --exclude leaves out. False when the run must stop.
+bool eachOf(const std::string& arg, const CollectionArgs& args, const WalkRules& rules,
+            FileNames& names, FolderReader& folders, const Change& change, Run& run) {
+  if (args.recursive) {
+    bool stopped = false;
+    walkTree(
+        arg, folders, rules,
+        [&](FoundFile&& file) { return !(stopped = !run.file(std::move(file), change)); },
+        [&](const std::string& where, const std::string& problem) { run.failed(where, problem); });
+    return !stopped;
+  }
+  std::vector<std::string> expanded;
+  std::string error;
+  if (!names.expand(arg, expanded, error)) return run.failed(arg, error);
+  for (std::string& file : expanded) {
+    if (rules.excluded(file.substr(file.find_last_of(rules.separators) + 1))) continue;
+    if (!run.file({std::move(file), nullptr, ""}, change)) return false;
+  }
+  return true;
+}
+
+// Shows or sets each FILE of the command line, then each file the
+// --files-from list names, in order.
+int eachFile(const CollectionArgs& args, SoundImage& image, InputSource& input, FileAccess& files,
+             FileNames& names, FolderReader& folders, Run& run) {
+  WalkRules rules = WalkRules::system(args.ignoreCase);
+  rules.excludes.assign(args.excludes.begin(), args.excludes.end());
+  FileList list(files, input);
+  const int listError = args.filesFrom.empty() ? 0 : list.open(args.filesFrom, args.nulEnds);
+  if (listError != 0) {
+    run.failed(args.filesFrom == "-" ? "standard input" : args.filesFrom, systemWords(listError));
+    return 2;
+  }
+  Change change;
+  if (!changeOf(args, image, files, run, change) || !run.startUndo()) return 2;
+  if (!run.start()) return run.finish();
+  for (const std::string_view file : args.files) {
+    if (!eachOf(std::string(file), args, rules, names, folders, change, run)) return run.finish();
+  }
+  std::string name;
+  while (!args.filesFrom.empty() && list.next(name)) {
+    if (rules.excluded(name.substr(name.find_last_of(rules.separators) + 1))) continue;
+    if (!run.file({name, nullptr, ""}, change)) return run.finish();
+  }
+  if (!list.problem().empty()) run.failed(args.filesFrom, list.problem());
   return run.finish();
 }
 
@@ -80,5 +129,5 @@ int runCollection(int argc, const char* const argv[], InputSource& input, Output
     case CollectionArgs::Mode::Set:
       break;
   }
-  return eachFile(args, names, folders, run);
+  return eachFile(args, image, input, files, names, folders, run);
 }

@@ -70,6 +70,8 @@ struct Given {
   bool help = false;
   bool version = false;
   bool recursive = false;
+  bool ignoreCase = false;
+  bool nulEnds = false;
 };
 
 // The options that take no value, and what each marks as given.
@@ -80,7 +82,52 @@ struct Flag {
 constexpr Flag kFlags[] = {
     {"--show", &Given::show},          {"--json", &Given::json},       {"--csv", &Given::csv},
     {"--help", &Given::help},          {"--version", &Given::version}, {"-r", &Given::recursive},
-    {"--recursive", &Given::recursive}};
+    {"--recursive", &Given::recursive}, {"-i", &Given::ignoreCase},
+    {"--ignore-case", &Given::ignoreCase}, {"-0", &Given::nulEnds},
+    {"--null", &Given::nulEnds}};
+
+// An option that takes a FILE given once: false with `error` when it came
+// before or names nothing.
+bool takeOnce(std::string_view option, std::string_view value, std::string& into,
+              std::string& error) {
+  if (!into.empty()) error = std::string(option) + " takes one FILE";
+  if (value.empty()) error = std::string(option) + " takes a FILE";
+  if (!error.empty()) return false;
+  into = value;
+  return true;
+}
+
+// Reads the options that choose the files: --if, --exclude, --files-from
+// and --copy-from. False with `error` when `arg` is none of them (`error`
+// empty) or its value is wrong.
+bool readChoice(int argc, const char* const argv[], int& i, CollectionArgs& args,
+                std::string& error) {
+  const std::string_view arg = argv[i];
+  std::string_view value;
+  if (hasValue(arg, "--if")) {
+    Condition condition;
+    if (!valueOf(argc, argv, i, "--if", "a CONDITION", value, error) ||
+        !parseCondition(value, condition, error)) {
+      return false;
+    }
+    args.conditions.push_back(condition);
+    return true;
+  }
+  if (hasValue(arg, "--exclude")) {
+    if (!valueOf(argc, argv, i, "--exclude", "a PATTERN", value, error)) return false;
+    args.excludes.push_back(value);
+    return true;
+  }
+  if (hasValue(arg, "--files-from")) {
+    return valueOf(argc, argv, i, "--files-from", "a LIST file, or -", value, error) &&
+           takeOnce("--files-from", value, args.filesFrom, error);
+  }
+  if (hasValue(arg, "--copy-from")) {
+    return valueOf(argc, argv, i, "--copy-from", "a REF file", value, error) &&
+           takeOnce("--copy-from", value, args.copyFrom, error);
+  }
+  return false;
+}
 
 // Reads the option at argv[i] (moving `i` past its value, if any); false
 // with `error` when it is no option or its value is wrong.
@@ -97,6 +144,8 @@ bool readOption(int argc, const char* const argv[], int& i, CollectionArgs& args
     args.dryRun = true;
     return true;
   }
+  if (readChoice(argc, argv, i, args, error)) return true;
+  if (!error.empty()) return false;
   std::string_view value;
   if (hasValue(arg, "--set")) {
     return valueOf(argc, argv, i, "--set", "NAME=VALUE", value, error) &&
@@ -128,9 +177,26 @@ bool readOption(int argc, const char* const argv[], int& i, CollectionArgs& args
   return false;
 }
 
+// Why the options that choose the files do not go with the rest, or
+// nullptr when they do.
+const char* choiceConflict(const Given& g, const CollectionArgs& args) {
+  if (g.apply) {
+    if (!args.conditions.empty()) return "--if goes with --show or --set, not --apply";
+    if (!args.excludes.empty()) return "--exclude goes with --show or --set, not --apply";
+    if (g.ignoreCase) return "-i goes with --show or --set, not --apply";
+    if (!args.filesFrom.empty()) return "--files-from goes with --show or --set, not --apply";
+    if (!args.copyFrom.empty()) return "--copy-from goes with --set, not --apply";
+  }
+  if (!args.copyFrom.empty() && g.show) return "--copy-from goes with --set, not --show";
+  if (g.nulEnds && args.filesFrom.empty()) return "-0 goes with --files-from";
+  if (!args.filesFrom.empty() && g.recursive) return "--files-from does not go with -r";
+  return nullptr;
+}
+
 // Why the options given do not go together, or nullptr when they do.
 const char* conflict(const Given& g, const CollectionArgs& args) {
-  const bool set = !args.assignments.empty();
+  if (const char* problem = choiceConflict(g, args)) return problem;
+  const bool set = !args.assignments.empty() || !args.copyFrom.empty();
   if (g.show + set + g.apply > 1) {
     return g.apply ? "--apply goes with neither --show nor --set"
                    : "--show and --set do not go together";
@@ -144,7 +210,7 @@ const char* conflict(const Given& g, const CollectionArgs& args) {
   if (g.recursive && (g.apply || (!g.show && !set))) return "-r goes with --show or --set";
   if (g.apply && !args.files.empty())
     return "--apply takes its files from the LISTING, not the command line";
-  if (!g.apply && !!args.files.empty()) return "no FILE given";
+  if (!g.apply && args.files.empty() && args.filesFrom.empty()) return "no FILE given";
   return nullptr;
 }
 
@@ -153,7 +219,9 @@ const char* conflict(const Given& g, const CollectionArgs& args) {
 bool wantsCollection(int argc, const char* const argv[]) {
   if (argc < 2) return false;
   const std::string_view first = argv[1];
-  return first.substr(0, 2) == "--" || first == "-r";
+  // A single FILE called "-i" is the dialogue's, as it always was.
+  return first.substr(0, 2) == "--" || first == "-r" ||
+         (argc > 2 && (first == "-i" || first == "-0"));
 }
 
 bool parseCollectionArgs(int argc, const char* const argv[], CollectionArgs& args,
@@ -181,10 +249,12 @@ bool parseCollectionArgs(int argc, const char* const argv[], CollectionArgs& arg
     error = problem;
     return false;
   }
-  const bool set = !args.assignments.empty();
+  const bool set = !args.assignments.empty() || !args.copyFrom.empty();
   using Mode = CollectionArgs::Mode;
   args.mode = given.show ? Mode::Show : (set ? Mode::Set : Mode::Apply);
   args.format = given.json ? ShowFormat::Json : (given.csv ? ShowFormat::Csv : ShowFormat::Table);
   args.recursive = given.recursive;
+  args.ignoreCase = given.ignoreCase;
+  args.nulEnds = given.nulEnds;
   return true;
 }

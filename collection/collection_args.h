@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "collection/condition.h"
 #include "image/settings.h"
 #include "listing/rows.h"
 
@@ -34,10 +35,23 @@ struct CollectionArgs {
   /// The FILE arguments in order, as given (patterns not yet expanded),
   /// pointing into argv, so no name is copied.
   std::vector<std::string_view> files;
+  /// --if: every one must hold for a file to be shown or set.
+  std::vector<Condition> conditions;
+  /// --exclude: names (last parts) left out, as -r matches them.
+  std::vector<std::string_view> excludes;
+  /// -i: patterns match letters in any case.
+  bool ignoreCase = false;
+  /// --files-from's list of names, "-" for standard input; empty without.
+  std::string filesFrom;
+  /// -0: the names of the list end with a NUL, not a line end.
+  bool nulEnds = false;
+  /// --copy-from's file, whose six settings each FILE gets; empty without.
+  std::string copyFrom;
 };
 
 /// True when the command line asks for the collection options: its first
-/// argument starts with "--" or is "-r". Otherwise the dialogue
+/// argument starts with "--" or is "-r", or with more arguments after it is
+/// "-i" or "-0". Otherwise the dialogue
 /// runs, as it always has (a file called "-r" is reached as "./-r").
 bool wantsCollection(int argc, const char* const argv[]);
 

@@ -9,13 +9,22 @@ FileNames& FileNames::system() {
   return asGiven();
 }
 
-WalkRules WalkRules::shell() {
+WalkRules WalkRules::shell(bool ignoreCase) {
   // Byte order, as LC_ALL=C ls lists: std::string compares bytes unsigned.
-  return {shellMatches,
-          [](std::vector<std::string>& names) { std::sort(names.begin(), names.end()); }, '/', "/"};
+  return {[ignoreCase](const std::string& name, const std::string& pattern) {
+            return shellMatches(name, pattern, ignoreCase);
+          },
+          [](std::vector<std::string>& names) { std::sort(names.begin(), names.end()); },
+          '/',
+          "/",
+          {}};
 }
 
 const WalkRules& WalkRules::system() {
   static const WalkRules rules = shell();
   return rules;
+}
+
+WalkRules WalkRules::system(bool ignoreCase) {
+  return shell(ignoreCase);
 }

@@ -27,3 +27,7 @@ const WalkRules& WalkRules::system() {
   static const WalkRules rules = windows(windowsCaselessOrder);
   return rules;
 }
+
+WalkRules WalkRules::system(bool /*ignoreCase*/) {
+  return system();  // letter case never counts on Windows
+}

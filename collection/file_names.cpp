@@ -143,11 +143,16 @@ bool expandWildcards(const std::string& arg, FolderReader& folder, CaselessOrder
   return true;
 }
 
+bool WalkRules::excluded(const std::string& name) const {
+  return std::any_of(excludes.begin(), excludes.end(),
+                     [&](const std::string& pattern) { return matches(name, pattern); });
+}
+
 WalkRules WalkRules::windows(CaselessOrder order) {
   return {[order](const std::string& name, const std::string& pattern) {
             return wtf8WildcardMatches(name, pattern, order);
           },
-          [order](std::vector<std::string>& names) { sortCaseless(names, order); }, '\\', "\\/:"};
+          [order](std::vector<std::string>& names) { sortCaseless(names, order); }, '\\', "\\/:", {}};
 }
 
 namespace {
@@ -179,6 +184,7 @@ bool isFolderArg(const std::string& arg, FolderReader& reader, const WalkRules& 
 void sortEntries(Level& level, std::vector<FolderEntry>& entries, const std::string& pattern,
                  const WalkRules& rules, std::vector<std::string>& files) {
   for (FolderEntry& entry : entries) {
+    if (rules.excluded(entry.name)) continue;
     if (entry.kind == FolderEntry::Kind::File && rules.matches(entry.name, pattern)) {
       files.push_back(std::move(entry.name));
     } else if (entry.kind == FolderEntry::Kind::Folder && !entry.name.empty() &&

@@ -55,17 +55,25 @@ struct WalkRules {
   char separator;
   /// Any of these ends the folder part of an argument.
   std::string_view separators;
+  /// --exclude's patterns: a file or folder whose name matches one is left
+  /// out, and such a folder is not entered.
+  std::vector<std::string> excludes;
+
+  /// True when `name` (a last part) matches one of the excludes.
+  bool excluded(const std::string& name) const;
 
   /// The shell's: fnmatch with FNM_PERIOD (letter case counts, a leading
   /// dot matches only a dot), byte order, `/`. Defined where fnmatch is,
   /// outside the Windows build (file_names-posix.cpp).
-  static WalkRules shell();
+  static WalkRules shell(bool ignoreCase = false);
   /// Windows' with `order`: wildcardMatches, names in `order` and byte order
   /// among names it puts together, as expandWildcards gives them; `\`, and
   /// `/` or a drive's `:` also end a folder part.
   static WalkRules windows(CaselessOrder order);
   /// The system's: shell() on POSIX, windows(windowsCaselessOrder) on Windows.
   static const WalkRules& system();
+  /// The system's with -i: letters in any case on POSIX too.
+  static WalkRules system(bool ignoreCase);
 };
 
 /// A folder a walk has open, closed when its last holder lets it go: the

@@ -14,6 +14,7 @@ Run::Run(const CollectionArgs& args, SoundImage& image, OutputSink& out, OutputS
       out_(out),
       errors_(errors),
       files_(files),
+      progress_(errors, out),
       headed_(args.format != ShowFormat::Table) {
   outputIsFile_ = out.fileIdentity(output_);
   // Reports of --set and --apply go out a line at a time, whatever the
@@ -24,9 +25,17 @@ Run::Run(const CollectionArgs& args, SoundImage& image, OutputSink& out, OutputS
 }
 
 bool Run::file(FoundFile&& file, const Change& change) {
+  ++counts_.listed;
+  progress_.tick(counts_);
   if (args_.mode == CollectionArgs::Mode::Show) {
     const std::string problem = load(file);
-    if (!problem.empty()) return failed(file.name, problem);
+    if (!problem.empty()) return fileFailed(file.name, problem);
+    // A condition is tested on the bytes read already: no system call.
+    if (!meetsAll(args_.conditions, image_)) {
+      ++counts_.notMatching;
+      return true;
+    }
+    ++counts_.shown;
     if (!headed_) {
       headed_ = true;
       if (!put(showHeading(args_.format), "")) return false;
@@ -49,6 +58,9 @@ Run::Pending Run::prepare(FoundFile&& file, const Change& change) {
   if (!pending.problem.empty()) return pending;
   pending.identity = image_.identity();
   pending.loaded = image_.block();
+  pending.matches = meetsAll(args_.conditions, image_);
+  // The file --copy-from read is already as asked, mark or none.
+  if (!pending.matches || (hasReference_ && pending.identity.sameFile(reference_))) return pending;
   // A file already so is never opened for writing.
   pending.changes = changedBlock(image_, change, pending.loaded) != pending.loaded;
   return pending;
@@ -56,7 +68,7 @@ Run::Pending Run::prepare(FoundFile&& file, const Change& change) {
 
 bool Run::complete(Pending& pending) {
   const std::string& name = pending.file.name;
-  if (!pending.problem.empty()) return failed(name, pending.problem);
+  if (!pending.problem.empty()) return fileFailed(name, pending.problem);
   std::string changes;
   if (pending.changes) {
     const FileResult written = args_.dryRun ? tryUpdate(pending) : update(pending, changes);
@@ -66,18 +78,24 @@ bool Run::complete(Pending& pending) {
     }
     if (!written) {
       const bool opening = written.failed == FileResult::Step::Open;
-      return failed(name, (opening ? "cannot open for writing: " : "") + reason(written));
+      return fileFailed(name, (opening ? "cannot open for writing: " : "") + reason(written));
     }
     if (args_.dryRun) {
       const SoundImage::Block wanted = changedBlock(image_, pending.change, pending.loaded);
       changes = changeReport(image_, pending.change, pending.loaded, wanted);
     }
   }
+  // Not meeting the conditions, as loaded or under the lock: no line.
+  if (!pending.matches) {
+    ++counts_.notMatching;
+    return true;
+  }
+  ++(changes.empty() ? counts_.unchanged : counts_.changed);
   const std::string report = printable(name) + ": " + (changes.empty() ? "unchanged" : changes);
   return put(report, report);
 }
 
-FileResult Run::update(const Pending& pending, std::string& report) {
+FileResult Run::update(Pending& pending, std::string& report) {
   BlockTransaction file(files_);
   FileResult result = file.open(pending.file.in(), pending.file.opened(), OpenMode::UpdateRegular);
   if (!result) return result;
@@ -87,6 +105,9 @@ FileResult Run::update(const Pending& pending, std::string& report) {
   SoundImage::Block now{};
   if (!(result = file.lock()) || !(result = file.read(now))) return result;
   if (file.unlocked()) sayUnlocked(pending.file.name);
+  // A file that no longer meets the conditions is left as it is.
+  image_.setBlock(now);
+  if (!(pending.matches = meetsAll(args_.conditions, image_))) return {};
   const SoundImage::Block wanted = changedBlock(image_, pending.change, now);
   report = changeReport(image_, pending.change, now, wanted);
   if (report.empty()) return {};
@@ -134,9 +155,15 @@ bool Run::flush() {
   return true;
 }
 
+bool Run::fileFailed(const std::string& name, std::string_view problem) {
+  ++counts_.failed;
+  return failed(name, problem);
+}
+
 void Run::sayUnlocked(const std::string& name) {
   if (saidUnlocked_) return;
   saidUnlocked_ = true;
+  progress_.clear();
   putLine(errors_, problemLine(name,
                                "its file system keeps no locks: a change another program makes "
                                "at the same moment may be lost"));
@@ -175,10 +202,12 @@ int Run::finish() {
     if (const int error = undo_->finish()) failed(args_.undo, systemWords(error));
     undo_.reset();
   }
+  progress_.end(counts_, args_.dryRun);
   return status_;
 }
 
 bool Run::failed(std::string_view what, std::string_view problem) {
+  progress_.clear();
   putLine(errors_, problemLine(what, problem));
   status_ = 1;
   return true;
@@ -201,6 +230,7 @@ bool Run::outputFailed(int error, std::string_view lostReport) {
   if (error == FileError::BrokenPipe) return false;
   std::string message = std::string(kProgram) + ": standard output: " + systemWords(error);
   if (!lostReport.empty()) message += "; lost the report " + std::string(lostReport);
+  progress_.clear();
   putLine(errors_, message);
   return false;
 }

@@ -14,6 +14,7 @@
 #include "collection/change.h"
 #include "collection/collection_args.h"
 #include "collection/file_names.h"
+#include "collection/progress.h"
 #include "collection/undo_listing.h"
 #include "image/sound_image.h"
 #include "platform/console.h"
@@ -53,6 +54,12 @@ class Run {
   /// gone) and which report was lost.
   bool put(const std::string& line, std::string_view lostReport);
   int status() const { return status_; }
+  /// The file --copy-from read, which the run leaves as it is when it is
+  /// among the files.
+  void setReference(const FileIdentity& reference) {
+    reference_ = reference;
+    hasReference_ = true;
+  }
 
  private:
   // A file read and decided, waiting for its turn to be written.
@@ -63,6 +70,7 @@ class Run {
     FileIdentity identity;
     SoundImage::Block loaded{};
     bool changes = false;  // the block as loaded is not yet as asked
+    bool matches = true;   // it meets --if's conditions
   };
 
   // Loads the head of the file that holds the settings block; "" or why
@@ -75,13 +83,15 @@ class Run {
   bool complete(Pending& pending);
   // Writes the pending file's change, deciding its new block from the block
   // read under the lock; sets `report` to what changed ("" for nothing).
-  FileResult update(const Pending& pending, std::string& report);
+  FileResult update(Pending& pending, std::string& report);
   // Opens the pending file for writing, checks it and closes it unwritten.
   FileResult tryUpdate(const Pending& pending);
   // Writes the rows of the batch's files about to change and syncs the
   // listing, then completes each file in order; false when the run must
   // stop.
   bool flush();
+  // Reports a problem of the file `name`, counted as a file that failed.
+  bool fileFailed(const std::string& name, std::string_view problem);
   // Says once a run that a file system keeps no locks.
   void sayUnlocked(const std::string& name);
   // Says that standard output failed with `error`; false.
@@ -100,6 +110,10 @@ class Run {
   FileIdentity output_;  // the file standard output goes to, if it is one
   bool outputIsFile_ = false;
   bool saidUnlocked_ = false;
+  FileIdentity reference_;
+  bool hasReference_ = false;
+  FileCounts counts_;
+  Progress progress_;
   // --show's lines into a file or the null device, held and handed over in
   // blocks; null where each line goes out at once.
   std::unique_ptr<Writer> held_;

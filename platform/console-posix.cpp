@@ -76,6 +76,8 @@ class FdOutput : public OutputSink {
 
   bool fileIdentity(FileIdentity& identity) const override { return identityOf(fd_, identity); }
 
+  bool isTerminal() const override { return ::isatty(fd_) == 1; }
+
   bool takesBlocks() const override {
     struct stat info {};
     struct stat null {};

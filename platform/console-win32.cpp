@@ -185,6 +185,8 @@ class NameOutput : public OutputSink {
     return identityOf(reinterpret_cast<FileHandle>(handle_), identity);
   }
 
+  bool isTerminal() const override { return console_; }
+
   // A file, or a character device that is no console: NUL.
   bool takesBlocks() const override {
     const DWORD type = GetFileType(handle_);

@@ -41,6 +41,9 @@ class OutputSink {
   /// a disk or the null device, which nobody reads while the run goes on.
   /// False for a terminal and a pipe, whose reader wants each line at once.
   virtual bool takesBlocks() const { return false; }
+  /// True when the output is a terminal (a console on Windows), where a
+  /// person reads it.
+  virtual bool isTerminal() const { return false; }
 };
 
 /// Buffers output: collects it and hands it to the sink in 16 KiB blocks, so

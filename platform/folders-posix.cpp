@@ -115,11 +115,11 @@ FolderReader& FolderReader::system() {
   return reader;
 }
 
-bool shellMatches(const std::string& name, const std::string& pattern) {
+bool shellMatches(const std::string& name, const std::string& pattern, bool ignoreCase) {
   // Names are matched as the shell does: a character at a time in the
   // user's encoding (UTF-8 in most locales), not a byte at a time. Only the
   // walk needs the locale, so only the walk takes it, and only once.
   static const bool localeTaken = std::setlocale(LC_CTYPE, "") != nullptr;
   static_cast<void>(localeTaken);
-  return ::fnmatch(pattern.c_str(), name.c_str(), FNM_PERIOD) == 0;
+  return ::fnmatch(pattern.c_str(), name.c_str(), FNM_PERIOD | (ignoreCase ? FNM_CASEFOLD : 0)) == 0;
 }

@@ -63,7 +63,7 @@ class FolderReader {
 int windowsCaselessOrder(std::u16string_view a, std::u16string_view b);
 
 /// True when `name` matches `pattern` as the shell matches it: fnmatch with
-/// FNM_PERIOD (letter case counts, a leading dot matches only a dot), a
-/// character at a time in the user's encoding. Defined outside the Windows
-/// build only (folders-posix.cpp).
-bool shellMatches(const std::string& name, const std::string& pattern);
+/// FNM_PERIOD (letter case counts unless `ignoreCase`, a leading dot
+/// matches only a dot), a character at a time in the user's encoding.
+/// Defined outside the Windows build only (folders-posix.cpp).
+bool shellMatches(const std::string& name, const std::string& pattern, bool ignoreCase);

@@ -1,0 +1,66 @@
+// Reading --files-from's list through one buffer.
+#include "collection/file_list.h"
+
+#include <algorithm>
+#include <string_view>
+
+FileList::~FileList() {
+  if (file_ != kNoFile) files_.close(file_);
+}
+
+int FileList::open(const std::string& path, bool nulEnds) {
+  end_ = nulEnds ? '\0' : '\n';
+  standardInput_ = path == "-";
+  if (standardInput_) return 0;
+  // Read as any file is, so a pipe such as <(find ...) serves as well.
+  const Opened opened = files_.open(path.c_str(), OpenMode::Read);
+  file_ = opened.file;
+  return opened.error;
+}
+
+bool FileList::refill() {
+  if (ended_) return false;
+  std::size_t got = 0;
+  int error = 0;
+  if (standardInput_) {
+    got = input_.read(buffer_.data(), buffer_.size());
+    error = got == 0 ? input_.error() : 0;
+  } else {
+    const Moved moved = files_.readAt(file_, reinterpret_cast<std::uint8_t*>(buffer_.data()),
+                                      buffer_.size(), offset_);
+    got = moved.bytes;
+    offset_ += got;
+    error = moved.error;
+  }
+  if (error != 0) problem_ = systemWords(error);
+  at_ = 0;
+  filled_ = got;
+  ended_ = got == 0;
+  return got > 0;
+}
+
+bool FileList::next(std::string& name) {
+  name.clear();
+  for (;;) {
+    if (at_ == filled_ && !refill()) break;
+    if (!started_) {
+      started_ = true;
+      const std::string_view head(buffer_.data(), filled_);
+      if (head.substr(0, 3) == "\xEF\xBB\xBF") at_ = 3;
+    }
+    const auto begin = buffer_.begin() + static_cast<std::ptrdiff_t>(at_);
+    const auto stop = std::find(begin, buffer_.begin() + static_cast<std::ptrdiff_t>(filled_), end_);
+    name.append(begin, stop);
+    at_ = static_cast<std::size_t>(stop - buffer_.begin());
+    if (name.size() > kLongestName) {
+      problem_ = "a name longer than " + std::to_string(kLongestName) + " bytes";
+      return false;
+    }
+    if (at_ == filled_) continue;  // the name goes on in the next bytes
+    ++at_;
+    if (end_ == '\n' && !name.empty() && name.back() == '\r') name.pop_back();
+    if (!name.empty()) return true;
+  }
+  if (end_ == '\n' && !name.empty() && name.back() == '\r') name.pop_back();
+  return problem_.empty() && !name.empty();
+}

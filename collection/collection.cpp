@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "collection/apply.h"
+#include "collection/collection_args.h"
 #include "collection/file_list.h"
 #include "collection/file_names.h"
-#include "collection/collection_args.h"
 #include "collection/help.h"
 #include "collection/messages.h"
 #include "collection/run.h"
@@ -38,8 +38,8 @@ bool changeOf(const CollectionArgs& args, SoundImage& image, FileAccess& files, 
   const FileResult loaded =
       image.load(args.copyFrom.c_str(), files, SettingsBlock::End, OpenMode::ReadRegular);
   if (!loaded || image.length < SettingsBlock::End) {
-    run.failed(args.copyFrom, loaded ? "too short to hold the settings block (912 bytes)"
-                                     : reason(loaded));
+    run.failed(args.copyFrom,
+               loaded ? "too short to hold the settings block (912 bytes)" : reason(loaded));
     return false;
   }
   run.setReference(image.identity());

@@ -79,12 +79,17 @@ struct Flag {
   std::string_view name;
   bool Given::*given;
 };
-constexpr Flag kFlags[] = {
-    {"--show", &Given::show},          {"--json", &Given::json},       {"--csv", &Given::csv},
-    {"--help", &Given::help},          {"--version", &Given::version}, {"-r", &Given::recursive},
-    {"--recursive", &Given::recursive}, {"-i", &Given::ignoreCase},
-    {"--ignore-case", &Given::ignoreCase}, {"-0", &Given::nulEnds},
-    {"--null", &Given::nulEnds}};
+constexpr Flag kFlags[] = {{"--show", &Given::show},
+                           {"--json", &Given::json},
+                           {"--csv", &Given::csv},
+                           {"--help", &Given::help},
+                           {"--version", &Given::version},
+                           {"-r", &Given::recursive},
+                           {"--recursive", &Given::recursive},
+                           {"-i", &Given::ignoreCase},
+                           {"--ignore-case", &Given::ignoreCase},
+                           {"-0", &Given::nulEnds},
+                           {"--null", &Given::nulEnds}};
 
 // An option that takes a FILE given once: false with `error` when it came
 // before or names nothing.

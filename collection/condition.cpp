@@ -10,9 +10,12 @@ namespace {
 const struct {
   std::string_view text;
   Condition::Test test;
-} kTests[] = {{"!=", Condition::Test::NotEqual}, {"<=", Condition::Test::LessOrEqual},
-              {">=", Condition::Test::GreaterOrEqual}, {"=", Condition::Test::Equal},
-              {"<", Condition::Test::Less},          {">", Condition::Test::Greater}};
+} kTests[] = {{"!=", Condition::Test::NotEqual},
+              {"<=", Condition::Test::LessOrEqual},
+              {">=", Condition::Test::GreaterOrEqual},
+              {"=", Condition::Test::Equal},
+              {"<", Condition::Test::Less},
+              {">", Condition::Test::Greater}};
 
 // The save mark's value for the word: 1 for yes, 0 for no (any letter
 // case), -1 otherwise.
@@ -47,7 +50,8 @@ bool parseCondition(std::string_view text, Condition& condition, std::string& er
   std::size_t length = 0;
   for (const auto& t : kTests) {
     const std::size_t found = text.find(t.text);
-    if (found != std::string_view::npos && (found < at || (found == at && t.text.size() > length))) {
+    if (found != std::string_view::npos &&
+        (found < at || (found == at && t.text.size() > length))) {
       at = found;
       length = t.text.size();
       condition.test = t.test;
@@ -65,17 +69,17 @@ bool parseCondition(std::string_view text, Condition& condition, std::string& er
     error = shown + ": no setting is called '" + printable(name) + "'";
     return false;
   }
-  const bool ordered = condition.test != Condition::Test::Equal &&
-                       condition.test != Condition::Test::NotEqual;
+  const bool ordered =
+      condition.test != Condition::Test::Equal && condition.test != Condition::Test::NotEqual;
   if (ordered && (mark || condition.setting->kind != SettingKind::LimitTime)) {
     error = shown + ": <, <=, > and >= go with LimitTime only";
     return false;
   }
   const long value = mark ? saveMarkValue(word) : settingValue(*condition.setting, word);
   if (value < 0) {
-    error = shown + ": " +
-            (mark ? std::string("use yes or no")
-                  : std::string(settingValueHint(*condition.setting)));
+    error =
+        shown + ": " +
+        (mark ? std::string("use yes or no") : std::string(settingValueHint(*condition.setting)));
     return false;
   }
   condition.value = static_cast<std::uint16_t>(value);
@@ -84,8 +88,8 @@ bool parseCondition(std::string_view text, Condition& condition, std::string& er
 
 bool meetsAll(const std::vector<Condition>& conditions, const SoundImage& image) {
   for (const Condition& c : conditions) {
-    const unsigned value = c.setting == nullptr ? (image.hasSaveMark() ? 1 : 0)
-                                                : valueOf(image, *c.setting);
+    const unsigned value =
+        c.setting == nullptr ? (image.hasSaveMark() ? 1 : 0) : valueOf(image, *c.setting);
     if (!compare(c.test, value, c.value)) return false;
   }
   return true;

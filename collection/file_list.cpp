@@ -39,17 +39,22 @@ bool FileList::refill() {
   return got > 0;
 }
 
+bool FileList::tidy(std::string& name) {
+  // The byte-order mark a Windows editor puts first, which may come in
+  // pieces from a pipe, is no part of the first name.
+  if (!started_ && name.compare(0, 3, "\xEF\xBB\xBF") == 0) name.erase(0, 3);
+  started_ = true;
+  if (end_ == '\n' && !name.empty() && name.back() == '\r') name.pop_back();
+  return !name.empty();
+}
+
 bool FileList::next(std::string& name) {
   name.clear();
   for (;;) {
     if (at_ == filled_ && !refill()) break;
-    if (!started_) {
-      started_ = true;
-      const std::string_view head(buffer_.data(), filled_);
-      if (head.substr(0, 3) == "\xEF\xBB\xBF") at_ = 3;
-    }
     const auto begin = buffer_.begin() + static_cast<std::ptrdiff_t>(at_);
-    const auto stop = std::find(begin, buffer_.begin() + static_cast<std::ptrdiff_t>(filled_), end_);
+    const auto stop =
+        std::find(begin, buffer_.begin() + static_cast<std::ptrdiff_t>(filled_), end_);
     name.append(begin, stop);
     at_ = static_cast<std::size_t>(stop - buffer_.begin());
     if (name.size() > kLongestName) {
@@ -58,9 +63,7 @@ bool FileList::next(std::string& name) {
     }
     if (at_ == filled_) continue;  // the name goes on in the next bytes
     ++at_;
-    if (end_ == '\n' && !name.empty() && name.back() == '\r') name.pop_back();
-    if (!name.empty()) return true;
+    if (tidy(name)) return true;
   }
-  if (end_ == '\n' && !name.empty() && name.back() == '\r') name.pop_back();
-  return problem_.empty() && !name.empty();
+  return tidy(name) && problem_.empty();
 }

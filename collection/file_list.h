@@ -35,6 +35,9 @@ class FileList {
  private:
   // Reads the next bytes into the buffer; false at the end or on an error.
   bool refill();
+  // Takes a line end's CR, and the first name's byte-order mark, off a
+  // name just read; false when nothing is left of it.
+  bool tidy(std::string& name);
 
   FileAccess& files_;
   InputSource& input_;
@@ -45,7 +48,7 @@ class FileList {
   std::size_t at_ = 0;      // the next byte to take
   std::size_t filled_ = 0;  // the bytes the buffer holds
   std::uint64_t offset_ = 0;
-  bool started_ = false;  // the first bytes were looked at for a BOM
+  bool started_ = false;  // the first name was read
   bool ended_ = false;
   std::string problem_;
 };

@@ -152,7 +152,10 @@ WalkRules WalkRules::windows(CaselessOrder order) {
   return {[order](const std::string& name, const std::string& pattern) {
             return wtf8WildcardMatches(name, pattern, order);
           },
-          [order](std::vector<std::string>& names) { sortCaseless(names, order); }, '\\', "\\/:", {}};
+          [order](std::vector<std::string>& names) { sortCaseless(names, order); },
+          '\\',
+          "\\/:",
+          {}};
 }
 
 namespace {

@@ -347,6 +347,79 @@ TEST(Program, RecursiveRunsWalkATree) {
   EXPECT_EQ(readFile(dir.path("Music/.git/d.dat")), readFile(DEMO_FILE));
 }
 
+// The names a run's lines give: the first field of each CSV line (the
+// header gives "File"), or what a report names before its colon.
+std::string namesIn(const std::string& output) {
+  std::string names;
+  std::istringstream lines(output);
+  for (std::string line; std::getline(lines, line);) {
+    names += (names.empty() ? "" : " ") + line.substr(0, line.find_first_of(",:"));
+  }
+  return names;
+}
+
+// Choosing the files, a row a rule, over a small album: 01.dat with no time
+// limit and the mark, 02.DAT as the demo, a backup folder, and a reference
+// file tuned otherwise.
+TEST(Program, ChoicesPickTheFiles) {
+  TempDir dir;
+  const Bytes demo = readFile(DEMO_FILE);
+  std::filesystem::create_directories(fsPath(dir.path("A/bak")));
+  writeFile(dir.path("A/01.dat"), saved(demo, demo[0x389], 0, demo[0x38C]));
+  writeFile(dir.path("A/02.DAT"), demo);
+  writeFile(dir.path("A/bak/03.dat"), demo);
+  const Bytes ref = saved(demo, demo[0x389] | 0x02, 77, demo[0x38C]);
+  writeFile(dir.path("ref.dat"), ref);
+  const std::string list =
+      "\xEF\xBB\xBF"
+      "A/01.dat\r\n\r\nref.dat\n";
+  writeFile(dir.path("list.txt"), Bytes(list.begin(), list.end()));
+  const std::string sep = kWindows ? "\\" : "/";
+  const struct {
+    std::string args;
+    int status;
+    std::string names;
+    std::string input{};
+  } runs[] = {
+      {"--show --csv --if LimitTime=0 A/01.dat A/02.DAT", 0, "File A/01.dat"},
+      {"--show --csv --if limittime>0 --if SaveMark=no A/01.dat A/02.DAT", 0, "File A/02.DAT"},
+      {"--show --if TimerA<1 A/01.dat", 2, ""},
+      {"--set TimerB=on --if LimitTime=0 A/01.dat A/02.DAT", 0, "A/01.dat"},
+      {"--show --csv -r -i A/*.dat --exclude bak", 0, "File A/01.dat A/02.DAT"},
+      {"--show --csv -r -i A/*.dat", 0, "File A/01.dat A/02.DAT A/bak" + sep + "03.dat"},
+#ifndef _WIN32
+      {"--show --csv -r A/*.dat --exclude bak", 0, "File A/01.dat"},
+#endif
+      {"--show --csv --exclude 0* A/01.dat ref.dat", 0, "File ref.dat"},
+      {"--show --csv --files-from list.txt", 0, "File A/01.dat ref.dat"},
+      {"--show --csv A/02.DAT --files-from - -0", 0, "File A/02.DAT A/01.dat ref.dat",
+       std::string("A/01.dat\0ref.dat\0", 18)},
+      {"--show --files-from list.txt -r A/*.dat", 2, ""},
+      {"--show -0 A/01.dat", 2, ""},
+      {"--show --files-from nolist.txt", 2, ""},
+      {"--set TimerA=off --copy-from ref.dat A/01.dat ref.dat", 0, "A/01.dat ref.dat"},
+      {"--show --copy-from ref.dat A/01.dat", 2, ""},
+      {"--set TimerA=on --copy-from missing.dat A/01.dat", 2, ""},
+      {"--apply list.txt --exclude bak", 2, ""},
+  };
+  for (const auto& r : runs) {
+    SCOPED_TRACE(r.args);
+    std::vector<std::string> args;
+    std::istringstream words(r.args);
+    for (std::string word; words >> word;) args.push_back(word);
+    Child run(EDITOR_BINARY, args, true, dir.path(""));
+    run.type(r.input, true);
+    EXPECT_EQ(run.finish(), r.status);
+    EXPECT_EQ(namesIn(run.output), r.names);
+  }
+  // --set wrote only the file that met --if, and --copy-from gave 01.dat the
+  // reference's settings but for its own --set, and left the reference alone.
+  EXPECT_EQ(readFile(dir.path("A/02.DAT")), demo);
+  EXPECT_EQ(readFile(dir.path("A/01.dat")),
+            saved(demo, static_cast<std::uint8_t>((demo[0x389] & ~0x01) | 0x02), 77, demo[0x38C]));
+  EXPECT_EQ(readFile(dir.path("ref.dat")), ref);
+}
+
 // Output that cannot be written ends the run before the next file is
 // opened: a reader that went away at once (by SIGPIPE on POSIX, status 1 on
 // Windows), a full disk or a closed descriptor with one line that names the

@@ -79,17 +79,12 @@ struct Flag {
   std::string_view name;
   bool Given::*given;
 };
-constexpr Flag kFlags[] = {{"--show", &Given::show},
-                           {"--json", &Given::json},
-                           {"--csv", &Given::csv},
-                           {"--help", &Given::help},
-                           {"--version", &Given::version},
-                           {"-r", &Given::recursive},
-                           {"--recursive", &Given::recursive},
-                           {"-i", &Given::ignoreCase},
-                           {"--ignore-case", &Given::ignoreCase},
-                           {"-0", &Given::nulEnds},
-                           {"--null", &Given::nulEnds}};
+constexpr Flag kFlags[] = {{"--show", &Given::show},   {"--json", &Given::json},
+                           {"--csv", &Given::csv},     {"--help", &Given::help},
+                           {"-h", &Given::help},       {"--version", &Given::version},
+                           {"-r", &Given::recursive},  {"--recursive", &Given::recursive},
+                           {"-i", &Given::ignoreCase}, {"--ignore-case", &Given::ignoreCase},
+                           {"-0", &Given::nulEnds},    {"--null", &Given::nulEnds}};
 
 // An option that takes a FILE given once: false with `error` when it came
 // before or names nothing.
@@ -225,7 +220,7 @@ bool wantsCollection(int argc, const char* const argv[]) {
   if (argc < 2) return false;
   const std::string_view first = argv[1];
   // A single FILE called "-i" is the dialogue's, as it always was.
-  return first.substr(0, 2) == "--" || first == "-r" ||
+  return first.substr(0, 2) == "--" || first == "-r" || first == "-h" ||
          (argc > 2 && (first == "-i" || first == "-0"));
 }
 

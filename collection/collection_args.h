@@ -50,7 +50,7 @@ struct CollectionArgs {
 };
 
 /// True when the command line asks for the collection options: its first
-/// argument starts with "--" or is "-r", or with more arguments after it is
+/// argument starts with "--" or is "-r" or "-h", or with more arguments after it is
 /// "-i" or "-0". Otherwise the dialogue
 /// runs, as it always has (a file called "-r" is reached as "./-r").
 bool wantsCollection(int argc, const char* const argv[]);

@@ -101,6 +101,8 @@ void keepStandardDescriptors() {
   }
 }
 
+void holdOwnConsole(const char* /*note*/) {}
+
 InputSource& standardInput() {
   static FdInput input(STDIN_FILENO);
   return input;

@@ -205,6 +205,20 @@ void keepStandardDescriptors() {
   // Windows hands out no handle that could be taken for a standard one.
 }
 
+void holdOwnConsole(const char* note) {
+  DWORD processes[2];
+  DWORD mode = 0;
+  const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  // A shell shares its console: then two processes or more are on it.
+  if (GetConsoleProcessList(processes, 2) != 1 || !GetConsoleMode(input, &mode)) return;
+  const std::string text = std::string(note) + "Press Enter to close this window.";
+  collectionOutput().write(text.data(), text.size());
+  char c = 0;
+  DWORD got = 0;
+  while (ReadFile(input, &c, 1, &got, nullptr) && got == 1 && c != '\n') {
+  }
+}
+
 InputSource& standardInput() {
   static HandleInput input(GetStdHandle(STD_INPUT_HANDLE), true);
   return input;

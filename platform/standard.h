@@ -11,6 +11,11 @@
 /// it. The stand-in is /dev/null opened for reading only, so writes to it
 /// still fail as writes to a closed descriptor do. Nothing to do on Windows.
 void keepStandardDescriptors();
+/// When the program's console window is its own, as when Explorer started
+/// it, writes `note` and a line asking for Enter, and waits for it, so the
+/// window does not close before the user has read it; does nothing in a
+/// console shared with a shell, or without one (on POSIX, always nothing).
+void holdOwnConsole(const char* note);
 /// Standard input as the dialogue reads it: typed words, a pipe or a file.
 InputSource& standardInput();
 /// Standard output as the dialogue writes it: the menu and its messages.

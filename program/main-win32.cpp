@@ -30,13 +30,24 @@ int wmain(int argc, wchar_t* argv[]) {
     const std::wstring_view arg(argv[i]);
     args.push_back(toWtf8(std::u16string(arg.begin(), arg.end())));
   }
+  // cmd's own way to ask for help.
+  if (argc == 2 && args[1] == "/?") args[1] = "--help";
   std::vector<const char*> argvUtf8;
   for (const std::string& arg : args) argvUtf8.push_back(arg.c_str());
   argvUtf8.push_back(nullptr);
 
+  int status = 0;
   if (wantsCollection(argc, argvUtf8.data())) {
-    return runCollection(argc, argvUtf8.data(), collectionInput(), collectionOutput(),
-                         collectionErrors(), FileAccess::disk(), FileNames::system());
+    status = runCollection(argc, argvUtf8.data(), collectionInput(), collectionOutput(),
+                           collectionErrors(), FileAccess::disk(), FileNames::system());
+  } else {
+    status = runDialogue(argc, argvUtf8.data(), standardInput(), standardOutput());
   }
-  return runDialogue(argc, argvUtf8.data(), standardInput(), standardOutput());
+  // Started from Explorer, by a double-click or a file dropped on it, the
+  // program has a console window of its own that closes when it ends:
+  // keep it open until the user has read it.
+  holdOwnConsole(argc < 2 ? "Drop a sound data file on ym2608-settings.exe, or start it from cmd "
+                            "or PowerShell: ym2608-settings FILE, or ym2608-settings --help.\n"
+                          : "");
+  return status;
 }

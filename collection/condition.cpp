@@ -1,6 +1,8 @@
 // Reading and testing --if's conditions.
 #include "collection/condition.h"
 
+#include <algorithm>
+
 #include "listing/setting_words.h"
 #include "listing/text.h"
 
@@ -87,10 +89,9 @@ bool parseCondition(std::string_view text, Condition& condition, std::string& er
 }
 
 bool meetsAll(const std::vector<Condition>& conditions, const SoundImage& image) {
-  for (const Condition& c : conditions) {
+  return std::all_of(conditions.begin(), conditions.end(), [&](const Condition& c) {
     const unsigned value =
         c.setting == nullptr ? (image.hasSaveMark() ? 1 : 0) : valueOf(image, *c.setting);
-    if (!compare(c.test, value, c.value)) return false;
-  }
-  return true;
+    return compare(c.test, value, c.value);
+  });
 }

@@ -30,7 +30,7 @@ void UndoListing::addAgain(std::string_view file, const SoundImage::Block& befor
 int UndoListing::sync() {
   // The rows of a batch go out in one write.
   if (!rows_.empty()) {
-    const int error = put(std::move(rows_));
+    const int error = put(rows_);
     rows_.clear();
     if (error != 0) return error;
   }

@@ -393,7 +393,7 @@ TEST(Program, ChoicesPickTheFiles) {
       {"--show --csv --exclude 0* A/01.dat ref.dat", 0, "File ref.dat"},
       {"--show --csv --files-from list.txt", 0, "File A/01.dat ref.dat"},
       {"--show --csv A/02.DAT --files-from - -0", 0, "File A/02.DAT A/01.dat ref.dat",
-       std::string("A/01.dat\0ref.dat\0", 18)},
+       std::string("A/01.dat\0ref.dat\0", 17)},
       {"--show --files-from list.txt -r A/*.dat", 2, ""},
       {"--show -0 A/01.dat", 2, ""},
       {"--show --files-from nolist.txt", 2, ""},

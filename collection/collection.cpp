@@ -39,7 +39,10 @@ bool changeOf(const CollectionArgs& args, SoundImage& image, FileAccess& files, 
       image.load(args.copyFrom.c_str(), files, SettingsBlock::End, OpenMode::ReadRegular);
   if (!loaded || image.length < SettingsBlock::End) {
     run.failed(args.copyFrom,
-               loaded ? "too short to hold the settings block (912 bytes)" : reason(loaded));
+               "--copy-from cannot take it: " +
+                   (loaded ? std::to_string(image.length) + " bytes, too short to hold the "
+                                                            "settings block (912 bytes)"
+                           : reason(loaded)));
     return false;
   }
   run.setReference(image.identity());
@@ -84,22 +87,36 @@ int eachFile(const CollectionArgs& args, SoundImage& image, InputSource& input, 
              FileNames& names, FolderReader& folders, Run& run) {
   WalkRules rules = WalkRules::system(args.ignoreCase);
   rules.excludes.assign(args.excludes.begin(), args.excludes.end());
+  // All that can be checked without waiting comes first: a list may be a
+  // FIFO whose writer has not come yet.
+  Change change;
+  if (!run.checkUndo() || !changeOf(args, image, files, run, change)) return 2;
   FileList list(files, input);
   const int listError = args.filesFrom.empty() ? 0 : list.open(args.filesFrom, args.nulEnds);
   if (listError != 0) {
-    run.failed(args.filesFrom == "-" ? "standard input" : args.filesFrom, systemWords(listError));
+    run.failed(args.filesFrom == "-" ? "standard input" : args.filesFrom,
+               "--files-from cannot read it: " + systemWords(listError));
     return 2;
   }
-  Change change;
-  if (!changeOf(args, image, files, run, change) || !run.startUndo()) return 2;
+  run.protect(list.identity());
+  if (!run.startUndo()) return 2;
   if (!run.start()) return run.finish();
   for (const std::string_view file : args.files) {
     if (!eachOf(std::string(file), args, rules, names, folders, change, run)) return run.finish();
   }
   std::string name;
   while (!args.filesFrom.empty() && list.next(name)) {
+    // Only -0 can carry a line end in a name; a NUL no name can hold.
+    if (name.find('\0') != std::string::npos) {
+      run.failed(name, "the name holds a NUL byte; left out");
+      continue;
+    }
     if (rules.excluded(name.substr(name.find_last_of(rules.separators) + 1))) continue;
     if (!run.file({name, nullptr, ""}, change)) return run.finish();
+  }
+  if (list.passedOver() > 0) {
+    run.failed(args.filesFrom, std::to_string(list.passedOver()) + " names longer than " +
+                                   std::to_string(FileList::kLongestName) + " bytes passed over");
   }
   if (!list.problem().empty()) run.failed(args.filesFrom, list.problem());
   return run.finish();

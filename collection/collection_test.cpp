@@ -885,16 +885,15 @@ class JournalDisk : public FileAccess {
     return FileAccess::sync(file);
   }
   int lock(FileHandle file) override {
-    if (names_[file] == changedUnderLock) {
-      const std::uint8_t other = 0x5A;  // 0x38D, which no setting owns
-      FileAccess::writeAt(file, &other, 1, 0x38D);
-    }
+    if (names_[file] == changedUnderLock) FileAccess::writeAt(file, &otherByte, 1, otherAt);
     return FileAccess::lock(file);
   }
 
   std::vector<std::string> steps;
   bool failSyncs = false;
-  std::string changedUnderLock;  // the last part of the file's name
+  std::string changedUnderLock;   // the last part of the file's name
+  std::uint64_t otherAt = 0x38D;  // what the other program writes there
+  std::uint8_t otherByte = 0x5A;
   std::size_t killAt = SIZE_MAX;
   std::uint64_t synced = 0;
 
@@ -920,6 +919,8 @@ TEST(Collection, UndoRowsReachTheDiskBeforeTheirBlocks) {
     const char* name;
     std::size_t files;
     const char* changedUnderLock;
+    std::uint64_t otherAt;  // the byte it changes, to 0x5A
+    const char* condition;  // an --if for the run, or ""
     // Killed from this step on, the other program's change is kept: its
     // new row is on the disk. Before it, the file goes back to its first row.
     std::size_t keptFrom;
@@ -929,23 +930,38 @@ TEST(Collection, UndoRowsReachTheDiskBeforeTheirBlocks) {
       {"one batch",
        2,
        "",
+       0x38D,
+       "",
        0,
        false,
        {"row 0.dat", "row 1.dat", "sync", "block 0.dat", "block 1.dat"}},
       {"changed under the lock",
        2,
        "1.dat",
+       0x38D,
+       "",
        6,
        false,
        {"row 0.dat", "row 1.dat", "sync", "block 0.dat", "row 1.dat", "sync", "block 1.dat"}},
-      {"a failed sync", 2, "", 0, true, {"row 0.dat", "row 1.dat", "sync"}},
-      {"several batches", Run::kBatch + 1, "", 0, false, {}},
+      // TimerA turned off: 1.dat no longer meets the condition and is not
+      // written, and its new row keeps the other program's change.
+      {"no longer meeting --if under the lock",
+       2,
+       "1.dat",
+       0x389,
+       "--if=TimerA=on",
+       6,
+       false,
+       {"row 0.dat", "row 1.dat", "sync", "block 0.dat", "row 1.dat", "sync"}},
+      {"a failed sync", 2, "", 0x38D, "", 0, true, {"row 0.dat", "row 1.dat", "sync"}},
+      {"several batches", Run::kBatch + 1, "", 0x38D, "", 0, false, {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     for (std::size_t kill = 0; kill <= c.steps.size(); ++kill) {
       TempDir dir;
-      std::vector<std::string> args = {"--set", "TimerB=on", "--undo", dir.path("u.csv")};
+      std::vector<std::string> args = {"--set", "TimerB=on", "--undo", dir.path("u.csv"),
+                                       *c.condition != '\0' ? c.condition : "--"};
       for (std::size_t i = 0; i < c.files; ++i) {
         args.push_back(dir.path(std::to_string(i) + ".dat"));
         writeFile(args.back(), songBytes(912));
@@ -953,6 +969,7 @@ TEST(Collection, UndoRowsReachTheDiskBeforeTheirBlocks) {
       JournalDisk disk;
       disk.failSyncs = c.failSyncs;
       disk.changedUnderLock = c.changedUnderLock;
+      disk.otherAt = c.otherAt;
       disk.killAt = kill < c.steps.size() ? kill : SIZE_MAX;
       Outcome run{};
       try {
@@ -981,9 +998,9 @@ TEST(Collection, UndoRowsReachTheDiskBeforeTheirBlocks) {
       for (std::size_t i = 0; i < c.files; ++i) {
         Bytes before = songBytes(912);
         if (kill >= c.keptFrom && std::to_string(i) + ".dat" == c.changedUnderLock) {
-          before[0x38D] = 0x5A;
+          before[c.otherAt] = 0x5A;
         }
-        EXPECT_EQ(readFile(args[4 + i]), before) << args[4 + i] << ", killed at " << kill;
+        EXPECT_EQ(readFile(args[5 + i]), before) << args[5 + i] << ", killed at " << kill;
       }
     }
   }

@@ -15,6 +15,7 @@ int FileList::open(const std::string& path, bool nulEnds) {
   // Read as any file is, so a pipe such as <(find ...) serves as well.
   const Opened opened = files_.open(path.c_str(), OpenMode::Read);
   file_ = opened.file;
+  if (opened.identity.regular) identity_ = opened.identity;
   return opened.error;
 }
 
@@ -55,15 +56,26 @@ bool FileList::next(std::string& name) {
     const auto begin = buffer_.begin() + static_cast<std::ptrdiff_t>(at_);
     const auto stop =
         std::find(begin, buffer_.begin() + static_cast<std::ptrdiff_t>(filled_), end_);
-    name.append(begin, stop);
+    if (!skipping_) name.append(begin, stop);
     at_ = static_cast<std::size_t>(stop - buffer_.begin());
     if (name.size() > kLongestName) {
-      problem_ = "a name longer than " + std::to_string(kLongestName) + " bytes";
-      return false;
+      // No name is that long: pass over the rest of it, keeping no more.
+      skipping_ = true;
+      name.clear();
     }
     if (at_ == filled_) continue;  // the name goes on in the next bytes
     ++at_;
+    if (skipping_) {
+      skipping_ = false;
+      ++passedOver_;
+      continue;
+    }
     if (tidy(name)) return true;
+  }
+  if (skipping_) {
+    skipping_ = false;
+    ++passedOver_;
+    name.clear();
   }
   return tidy(name) && problem_.empty();
 }

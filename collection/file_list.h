@@ -13,7 +13,7 @@
 
 class FileList {
  public:
-  /// Names longer than this are no names: the list stops there.
+  /// Names longer than this are no names: they are passed over.
   static constexpr std::size_t kLongestName = 65536;
 
   FileList(FileAccess& files, InputSource& input) : files_(files), input_(input) {}
@@ -31,6 +31,10 @@ class FileList {
   bool next(std::string& name);
   /// Why the list stopped before its end, one line; empty when it did not.
   const std::string& problem() const { return problem_; }
+  /// How many names were too long to be names, and passed over.
+  std::size_t passedOver() const { return passedOver_; }
+  /// The list's file, when it is one on a disk (zero otherwise).
+  const FileIdentity& identity() const { return identity_; }
 
  private:
   // Reads the next bytes into the buffer; false at the end or on an error.
@@ -51,4 +55,7 @@ class FileList {
   bool started_ = false;  // the first name was read
   bool ended_ = false;
   std::string problem_;
+  std::size_t passedOver_ = 0;
+  bool skipping_ = false;  // inside a name too long to keep
+  FileIdentity identity_;
 };

@@ -29,7 +29,8 @@ void Progress::tick(const FileCounts& counts) {
   if (drawn_ && now - last_ < every_) return;
   last_ = now;
   drawn_ = true;
-  const std::string line = std::string(kProgram) + ": " + files(counts.listed) + " so far";
+  // Short, so that it never wraps in a narrow window and \r can take it away.
+  const std::string line = files(counts.listed) + " so far";
   width_ = line.size();
   const std::string text = "\r" + line;
   errors_.write(text.data(), text.size());
@@ -45,7 +46,8 @@ void Progress::clear() {
 void Progress::end(const FileCounts& counts, bool dryRun) {
   clear();
   if (!summary_) return;
-  std::string line = std::string(kProgram) + ": " + files(counts.listed) + ":";
+  std::string line = std::string(kProgram) + ": " + files(counts.listed);
+  if (counts.listed > 0) line += ":";
   addCount(line, counts.shown, "shown");
   addCount(line, counts.changed, dryRun ? "to change" : "changed");
   addCount(line, counts.unchanged, "unchanged");

@@ -35,12 +35,14 @@ bool Run::file(FoundFile&& file, const Change& change) {
       ++counts_.notMatching;
       return true;
     }
-    ++counts_.shown;
+
     if (!headed_) {
       headed_ = true;
       if (!put(showHeading(args_.format), "")) return false;
     }
-    return put(showRow(args_.format, image_, file.name), "");
+    if (!put(showRow(args_.format, image_, file.name), "")) return false;
+    ++counts_.shown;
+    return true;
   }
   // With --undo a file's row reaches the disk before its block: the rows
   // of a batch are written and synced together, then their blocks.
@@ -105,19 +107,19 @@ FileResult Run::update(Pending& pending, std::string& report) {
   SoundImage::Block now{};
   if (!(result = file.lock()) || !(result = file.read(now))) return result;
   if (file.unlocked()) sayUnlocked(pending.file.name);
+  // Another program changed the block since its row was written: a new
+  // row holds the block as it is now, so that the listing never puts back
+  // bytes this run did not replace; synced before a write.
+  const auto key = std::make_pair(pending.identity.volume, pending.identity.index);
+  const bool reRow = undo_ != nullptr && now != pending.loaded && written_.count(key) == 0;
+  if (reRow) undo_->addAgain(pending.file.name, now);
   // A file that no longer meets the conditions is left as it is.
   image_.setBlock(now);
   if (!(pending.matches = meetsAll(args_.conditions, image_))) return {};
   const SoundImage::Block wanted = changedBlock(image_, pending.change, now);
   report = changeReport(image_, pending.change, now, wanted);
   if (report.empty()) return {};
-  const auto key = std::make_pair(pending.identity.volume, pending.identity.index);
-  // Another program changed the block since its row was written: a new
-  // row, on the disk before the write, holds what this write replaces.
-  if (undo_ != nullptr && now != pending.loaded && written_.count(key) == 0) {
-    undo_->addAgain(pending.file.name, now);
-    if ((undoError_ = undo_->sync()) != 0) return {};
-  }
+  if (reRow && (undoError_ = undo_->sync()) != 0) return {};
   result = file.write(wanted);
   if (result) written_.insert(key);
   return result;
@@ -169,16 +171,22 @@ void Run::sayUnlocked(const std::string& name) {
                                "at the same moment may be lost"));
 }
 
+bool Run::checkUndo() {
+  if (args_.undo.empty()) return true;
+  const int error = files_.canCreate(args_.undo.c_str());
+  if (error == 0) return true;
+  failed(args_.undo, error == FileError::Exists ? "exists already; --undo writes a new file"
+                                                : systemWords(error));
+  return false;
+}
+
 bool Run::startUndo() {
   if (args_.undo.empty()) return true;
-  int error = 0;
-  if (args_.dryRun) {
-    // Nothing is created, but whatever would stop the real run stops this.
-    error = files_.canCreate(args_.undo.c_str());
-  } else {
-    undo_ = std::make_unique<UndoListing>(files_);
-    error = undo_->create(args_.undo);
-  }
+  // Nothing is created in a dry run, but whatever would stop the real run
+  // stops this.
+  if (args_.dryRun) return checkUndo();
+  undo_ = std::make_unique<UndoListing>(files_);
+  const int error = undo_->create(args_.undo);
   if (error == 0) return true;
   failed(args_.undo, error == FileError::Exists ? "exists already; --undo writes a new file"
                                                 : systemWords(error));
@@ -242,7 +250,8 @@ std::string Run::load(const FoundFile& file) {
   // A pattern may find the run's own output or undo listing, growing as
   // the run goes: never take them for sound data, let alone write them.
   if ((outputIsFile_ && image_.identity().sameFile(output_)) ||
-      (undo_ != nullptr && undo_->is(image_.identity()))) {
+      (undo_ != nullptr && undo_->is(image_.identity())) ||
+      ((own_.volume != 0 || own_.index != 0) && image_.identity().sameFile(own_))) {
     return "written by this run; left as it is";
   }
   if (image_.length < SettingsBlock::End) {

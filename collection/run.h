@@ -33,9 +33,15 @@ class Run {
   /// batch is written); false when the run must stop (its output or its
   /// undo listing failed; status() says how).
   bool file(FoundFile&& file, const Change& change);
+  /// Looks, without creating it, whether the --undo listing could be
+  /// created; false, with the reason said, when not.
+  bool checkUndo();
   /// Creates the --undo listing when one is asked for, or in a dry run
   /// looks whether it could be; false, with the reason said, when not.
   bool startUndo();
+  /// A file of this run's own (the list of --files-from), never to be taken
+  /// for sound data.
+  void protect(const FileIdentity& own) { own_ = own; }
   /// A CSV listing has its header even when no file can be read, so that
   /// the listing of nothing can still be applied; the table's heading waits
   /// for its first line, and JSON Lines have none. False when it could not
@@ -108,6 +114,7 @@ class Run {
   // The files this run has written, by volume and index.
   std::set<std::pair<std::uint64_t, std::uint64_t>> written_;
   FileIdentity output_;  // the file standard output goes to, if it is one
+  FileIdentity own_;     // the list of names, if it is a file
   bool outputIsFile_ = false;
   bool saidUnlocked_ = false;
   FileIdentity reference_;

@@ -858,6 +858,13 @@ struct Killed {};
 class JournalDisk : public FileAccess {
  public:
   Opened open(FileHandle folder, const char* path, OpenMode mode) override {
+    if (mode == OpenMode::UpdateRegular && lastPart(path) == changedUnderLock && replace) {
+      // Another program saves the file anew, as editors do.
+      Bytes bytes = readFile(path);
+      bytes[otherAt] = otherByte;
+      writeFile(std::string(path) + ".new", bytes);
+      fs::rename(fsPath(std::string(path) + ".new"), fsPath(path));
+    }
     const Opened opened = FileAccess::open(folder, path, mode);
     if (mode == OpenMode::CreateNew) listing_ = opened.file;
     names_[opened.file] = lastPart(path);
@@ -885,7 +892,9 @@ class JournalDisk : public FileAccess {
     return FileAccess::sync(file);
   }
   int lock(FileHandle file) override {
-    if (names_[file] == changedUnderLock) FileAccess::writeAt(file, &otherByte, 1, otherAt);
+    if (names_[file] == changedUnderLock && !replace) {
+      FileAccess::writeAt(file, &otherByte, 1, otherAt);
+    }
     return FileAccess::lock(file);
   }
 
@@ -894,6 +903,7 @@ class JournalDisk : public FileAccess {
   std::string changedUnderLock;   // the last part of the file's name
   std::uint64_t otherAt = 0x38D;  // what the other program writes there
   std::uint8_t otherByte = 0x5A;
+  bool replace = false;  // the other program puts a new file in its place
   std::size_t killAt = SIZE_MAX;
   std::uint64_t synced = 0;
 
@@ -921,6 +931,7 @@ TEST(Collection, UndoRowsReachTheDiskBeforeTheirBlocks) {
     const char* changedUnderLock;
     std::uint64_t otherAt;  // the byte it changes, to 0x5A
     const char* condition;  // an --if for the run, or ""
+    bool replace;           // the other program replaces the file instead
     // Killed from this step on, the other program's change is kept: its
     // new row is on the disk. Before it, the file goes back to its first row.
     std::size_t keptFrom;
@@ -932,6 +943,7 @@ TEST(Collection, UndoRowsReachTheDiskBeforeTheirBlocks) {
        "",
        0x38D,
        "",
+       false,
        0,
        false,
        {"row 0.dat", "row 1.dat", "sync", "block 0.dat", "block 1.dat"}},
@@ -940,6 +952,7 @@ TEST(Collection, UndoRowsReachTheDiskBeforeTheirBlocks) {
        "1.dat",
        0x38D,
        "",
+       false,
        6,
        false,
        {"row 0.dat", "row 1.dat", "sync", "block 0.dat", "row 1.dat", "sync", "block 1.dat"}},
@@ -950,11 +963,22 @@ TEST(Collection, UndoRowsReachTheDiskBeforeTheirBlocks) {
        "1.dat",
        0x389,
        "--if=TimerA=on",
+       false,
        6,
        false,
        {"row 0.dat", "row 1.dat", "sync", "block 0.dat", "row 1.dat", "sync"}},
-      {"a failed sync", 2, "", 0x38D, "", 0, true, {"row 0.dat", "row 1.dat", "sync"}},
-      {"several batches", Run::kBatch + 1, "", 0x38D, "", 0, false, {}},
+      // Replaced before its write: left as it is, and its row withdrawn.
+      {"replaced before its write",
+       2,
+       "1.dat",
+       0x38D,
+       "",
+       true,
+       6,
+       false,
+       {"row 0.dat", "row 1.dat", "sync", "block 0.dat", "row 1.dat", "sync"}},
+      {"a failed sync", 2, "", 0x38D, "", false, 0, true, {"row 0.dat", "row 1.dat", "sync"}},
+      {"several batches", Run::kBatch + 1, "", 0x38D, "", false, 0, false, {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -970,6 +994,7 @@ TEST(Collection, UndoRowsReachTheDiskBeforeTheirBlocks) {
       disk.failSyncs = c.failSyncs;
       disk.changedUnderLock = c.changedUnderLock;
       disk.otherAt = c.otherAt;
+      disk.replace = c.replace;
       disk.killAt = kill < c.steps.size() ? kill : SIZE_MAX;
       Outcome run{};
       try {
@@ -981,7 +1006,7 @@ TEST(Collection, UndoRowsReachTheDiskBeforeTheirBlocks) {
         if (!c.steps.empty()) {
           EXPECT_EQ(disk.steps, c.steps);
         }
-        EXPECT_EQ(run.status, c.failSyncs ? 1 : 0);
+        EXPECT_EQ(run.status, c.failSyncs || c.replace ? 1 : 0);
         const auto syncs = std::count(disk.steps.begin(), disk.steps.end(), "sync");
         if (c.steps.empty()) {
           EXPECT_EQ(syncs, 2);  // a sync a batch, none more at the end

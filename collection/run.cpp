@@ -47,8 +47,12 @@ bool Run::file(FoundFile&& file, const Change& change) {
   // With --undo a file's row reaches the disk before its block: the rows
   // of a batch are written and synced together, then their blocks.
   if (undo_ != nullptr) {
+    const OpenFolder* folder = file.folder.get();
+    if (folder != nullptr && (batch_.empty() || batch_.back().file.folder.get() != folder)) {
+      ++batchFolders_;
+    }
     batch_.push_back(prepare(std::move(file), change));
-    return batch_.size() < kBatch || flush();
+    return (batch_.size() < kBatch && batchFolders_ < kBatchFolders) || flush();
   }
   Pending pending = prepare(std::move(file), change);
   return complete(pending);
@@ -73,7 +77,8 @@ bool Run::complete(Pending& pending) {
   if (!pending.problem.empty()) return fileFailed(name, pending.problem);
   std::string changes;
   if (pending.changes) {
-    const FileResult written = args_.dryRun ? tryUpdate(pending) : update(pending, changes);
+    const FileResult written =
+        args_.dryRun ? tryUpdate(pending) : updateOrWithdraw(pending, changes);
     if (undoError_ != 0) {
       failed(args_.undo, systemWords(undoError_) + "; stopped before writing " + printable(name));
       return false;
@@ -108,20 +113,34 @@ FileResult Run::update(Pending& pending, std::string& report) {
   if (!(result = file.lock()) || !(result = file.read(now))) return result;
   if (file.unlocked()) sayUnlocked(pending.file.name);
   // Another program changed the block since its row was written: a new
-  // row holds the block as it is now, so that the listing never puts back
-  // bytes this run did not replace; synced before a write.
+  // row, synced before the write, holds the block this write replaces. A
+  // file not written after all has its row withdrawn (updateOrWithdraw).
   const auto key = std::make_pair(pending.identity.volume, pending.identity.index);
   const bool reRow = undo_ != nullptr && now != pending.loaded && written_.count(key) == 0;
-  if (reRow) undo_->addAgain(pending.file.name, now);
   // A file that no longer meets the conditions is left as it is.
   image_.setBlock(now);
   if (!(pending.matches = meetsAll(args_.conditions, image_))) return {};
   const SoundImage::Block wanted = changedBlock(image_, pending.change, now);
   report = changeReport(image_, pending.change, now, wanted);
   if (report.empty()) return {};
-  if (reRow && (undoError_ = undo_->sync()) != 0) return {};
+  if (reRow) {
+    undo_->addAgain(pending.file.name, now);
+    if ((undoError_ = undo_->sync()) != 0) return {};
+  }
   result = file.write(wanted);
   if (result) written_.insert(key);
+  return result;
+}
+
+FileResult Run::updateOrWithdraw(Pending& pending, std::string& report) {
+  const FileResult result = update(pending, report);
+  const bool wrote = result && pending.matches && !report.empty();
+  // On the disk at once: after a power cut the old row would put its bytes
+  // into whatever file holds the name now.
+  if (pending.rowed && !wrote && undoError_ == 0) {
+    undo_->withdraw(pending.file.name);
+    undoError_ = undo_->sync();
+  }
   return result;
 }
 
@@ -140,10 +159,13 @@ FileResult Run::tryUpdate(const Pending& pending) {
 bool Run::flush() {
   std::vector<Pending> batch = std::move(batch_);
   batch_.clear();
+  batchFolders_ = 0;
   std::size_t first = 0;
   while (first < batch.size() && !batch[first].changes) ++first;
   for (std::size_t i = first; i < batch.size(); ++i) {
-    if (batch[i].changes) undo_->add(batch[i].file.name, batch[i].identity, batch[i].loaded);
+    if (batch[i].changes) {
+      batch[i].rowed = undo_->add(batch[i].file.name, batch[i].identity, batch[i].loaded);
+    }
   }
   if (first < batch.size()) undoError_ = undo_->sync();
   for (std::size_t i = 0; i < batch.size(); ++i) {

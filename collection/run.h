@@ -25,6 +25,9 @@ class Run {
   /// How many files a run with --undo reads and decides before it writes
   /// their rows, syncs the listing once, and writes their blocks.
   static constexpr std::size_t kBatch = 256;
+  /// A batch is written once its files hold this many folders open, so that
+  /// a tree of many small folders needs no more descriptors than this.
+  static constexpr std::size_t kBatchFolders = 64;
 
   Run(const CollectionArgs& args, SoundImage& image, OutputSink& out, OutputSink& errors,
       FileAccess& files);
@@ -77,6 +80,7 @@ class Run {
     SoundImage::Block loaded{};
     bool changes = false;  // the block as loaded is not yet as asked
     bool matches = true;   // it meets --if's conditions
+    bool rowed = false;    // the undo listing holds its row
   };
 
   // Loads the head of the file that holds the settings block; "" or why
@@ -90,6 +94,8 @@ class Run {
   // Writes the pending file's change, deciding its new block from the block
   // read under the lock; sets `report` to what changed ("" for nothing).
   FileResult update(Pending& pending, std::string& report);
+  // As update, and withdraws the row of a file the run did not write.
+  FileResult updateOrWithdraw(Pending& pending, std::string& report);
   // Opens the pending file for writing, checks it and closes it unwritten.
   FileResult tryUpdate(const Pending& pending);
   // Writes the rows of the batch's files about to change and syncs the
@@ -111,6 +117,7 @@ class Run {
   std::unique_ptr<UndoListing> undo_;
   int undoError_ = 0;  // why the listing could not take a row or a sync
   std::vector<Pending> batch_;
+  std::size_t batchFolders_ = 0;  // the folders the batch holds open
   // The files this run has written, by volume and index.
   std::set<std::pair<std::uint64_t, std::uint64_t>> written_;
   FileIdentity output_;  // the file standard output goes to, if it is one

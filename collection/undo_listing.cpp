@@ -2,6 +2,7 @@
 #include "collection/undo_listing.h"
 
 #include "listing/block_listing.h"
+#include "listing/rows.h"
 #include "platform/standard.h"
 
 UndoListing::~UndoListing() {
@@ -16,10 +17,15 @@ int UndoListing::create(const std::string& path) {
   return put(blockListingHeading() + lineEnd());
 }
 
-void UndoListing::add(std::string_view file, const FileIdentity& identity,
+bool UndoListing::add(std::string_view file, const FileIdentity& identity,
                       const SoundImage::Block& before) {
-  if (!written_.insert({identity.volume, identity.index}).second) return;
+  if (!written_.insert({identity.volume, identity.index}).second) return false;
   addAgain(file, before);
+  return true;
+}
+
+void UndoListing::withdraw(std::string_view file) {
+  rows_ += csvField(file) + "," + lineEnd();
 }
 
 void UndoListing::addAgain(std::string_view file, const SoundImage::Block& before) {

@@ -30,11 +30,16 @@ class UndoListing {
   /// before the write. A file listed already (under another name, or
   /// through a hard link) gets no second row: its first row holds the bytes
   /// it had before the run.
-  void add(std::string_view file, const FileIdentity& identity, const SoundImage::Block& before);
+  /// Returns true when it added a row.
+  bool add(std::string_view file, const FileIdentity& identity, const SoundImage::Block& before);
   /// Adds a row of `file` once more, with the block it holds now, before a
   /// write: another program changed it since its first row was written.
   /// The later row is the one --apply takes.
   void addAgain(std::string_view file, const SoundImage::Block& before);
+  /// Adds a row of `file` with an empty Block cell, when the run did not
+  /// write it after all (replaced, refused, no longer to change): the
+  /// file's earlier row is then not put back, whatever holds the name.
+  void withdraw(std::string_view file);
   /// Writes the rows added since the last sync and hands the listing to the
   /// disk; 0 or why either failed (a row cut short is taken back, so the
   /// listing still applies to the files it names).

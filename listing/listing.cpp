@@ -118,8 +118,12 @@ bool ListingReader::addRow(ListingRow&& row) {
   // An undo listing names a file again when another program changed its
   // block while the run went on: the later row holds what the run's write
   // replaced, and is the one to put back.
+  // A later row with an empty Block cell says the run did not write the
+  // file after all: there is nothing to put back.
   ListingRow& first = rows_[*earlier];
-  if (first.block && repeated.block) {
+  const bool empty = !repeated.block && std::none_of(repeated.values.begin(), repeated.values.end(),
+                                                     [](const auto& v) { return v.has_value(); });
+  if (first.block && (repeated.block || empty)) {
     first.block = repeated.block;
     return true;
   }

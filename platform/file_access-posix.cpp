@@ -86,6 +86,8 @@ Opened FileAccess::open(FileHandle folder, const char* name, OpenMode mode) {
 }
 
 int FileAccess::canCreate(const char* path) {
+  // A name ending in / can only be a folder's, which open will not create.
+  if (*path != '\0' && path[std::char_traits<char>::length(path) - 1] == '/') return EISDIR;
   struct stat info {};
   if (::lstat(path, &info) == 0) return FileError::Exists;
   if (errno != ENOENT) return errno;

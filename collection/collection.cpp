@@ -11,6 +11,7 @@
 
 #include "collection/apply.h"
 #include "collection/collection_args.h"
+#include "collection/completion.h"
 #include "collection/file_list.h"
 #include "collection/file_names.h"
 #include "collection/help.h"
@@ -140,6 +141,8 @@ int runCollection(int argc, const char* const argv[], InputSource& input, Output
       return run.put(std::string(helpText()), "") ? 0 : run.finish();
     case CollectionArgs::Mode::Version:
       return run.put(std::string(kProgram) + " " + YM2608_VERSION, "") ? 0 : run.finish();
+    case CollectionArgs::Mode::Completion:
+      return run.put(completionScript(args.shell), "") ? 0 : run.finish();
     case CollectionArgs::Mode::Apply:
       return applyListing(args, input, errors, files, run);
     case CollectionArgs::Mode::Show:

@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "collection/completion.h"
 #include "listing/setting_words.h"
 #include "listing/text.h"
 
@@ -177,6 +178,23 @@ bool readOption(int argc, const char* const argv[], int& i, CollectionArgs& args
   return false;
 }
 
+// Reads --completion SHELL; false with `error` when SHELL is missing or no
+// shell it has a script for.
+bool readShell(int argc, const char* const argv[], int& i, CollectionArgs& args,
+               std::string& error) {
+  std::string_view value;
+  if (!valueOf(argc, argv, i, "--completion", "a SHELL: bash, zsh, fish or powershell", value,
+               error)) {
+    return false;
+  }
+  if (!isCompletionShell(value)) {
+    error = "--completion takes bash, zsh, fish or powershell, not '" + printable(value) + "'";
+    return false;
+  }
+  args.shell = value;
+  return true;
+}
+
 // Why the options that choose the files do not go with the rest, or
 // nullptr when they do.
 const char* choiceConflict(const Given& g, const CollectionArgs& args) {
@@ -237,12 +255,17 @@ bool parseCollectionArgs(int argc, const char* const argv[], CollectionArgs& arg
       args.files.push_back(arg);
     } else if (arg == "--") {
       filesOnly = true;
+    } else if (hasValue(arg, "--completion")) {
+      if (!readShell(argc, argv, i, args, error)) return false;
     } else if (!readOption(argc, argv, i, args, given, error)) {
       return false;
     }
   }
-  if (given.help || given.version) {
-    args.mode = given.help ? CollectionArgs::Mode::Help : CollectionArgs::Mode::Version;
+  // --help, --version and --completion print what they print, whatever else is given.
+  if (given.help || given.version || !args.shell.empty()) {
+    args.mode = given.help      ? CollectionArgs::Mode::Help
+                : given.version ? CollectionArgs::Mode::Version
+                                : CollectionArgs::Mode::Completion;
     return true;
   }
   if (const char* problem = conflict(given, args)) {

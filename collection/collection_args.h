@@ -1,5 +1,6 @@
 // The command line of the collection options: --show, --set and --apply
-// over many files, --help and --version. The dialogue takes no options.
+// over many files, --help, --version and --completion. The dialogue takes
+// no options.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +19,7 @@ struct Assignment {
 };
 
 struct CollectionArgs {
-  enum class Mode { Show, Set, Apply, Help, Version };
+  enum class Mode { Show, Set, Apply, Help, Version, Completion };
   Mode mode = Mode::Show;
   /// --show's form: the table, --json or --csv.
   ShowFormat format = ShowFormat::Table;
@@ -47,6 +48,8 @@ struct CollectionArgs {
   bool nulEnds = false;
   /// --copy-from's file, whose six settings each FILE gets; empty without.
   std::string copyFrom;
+  /// --completion's shell, whose completion script is printed; empty without.
+  std::string shell;
 };
 
 /// True when the command line asks for the collection options: its first

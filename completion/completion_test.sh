@@ -1,0 +1,184 @@
+#!/usr/bin/env bash
+# The completion scripts the built program prints, tried in their shells:
+# what each offers where users press Tab, and every option the command line
+# reads (found in collection_args.cpp: an option added there without a
+# completion fails here). PowerShell's script is read, not run. "installed"
+# installs the build under a prefix, where the shells must find the scripts.
+# Usage: completion_test.sh bash|zsh|fish|powershell PROGRAM COLLECTION_ARGS_CPP
+#        completion_test.sh installed PROGRAM CMAKE BUILD_DIR
+# Exits 77, which CTest counts as skipped, when the shell is not installed.
+set -uo pipefail
+shell=$1
+program=$2
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+failed=0
+check() {  # check NAME EXPECTED ACTUAL
+  [ "$2" = "$3" ] && echo "ok   $1" && return
+  printf 'FAIL %s: expected [%s], got [%s]\n' "$1" "$2" "$3" && failed=1
+}
+skip() { echo "SKIP: $1 is not installed; .ci/run installs it" && exit 77; }
+words() { LC_ALL=C sort | tr '\n' ' ' | sed 's/ *$//'; }  # the lines sorted, on one
+check_every_option() {  # check_every_option SHELL OFFERED_WORDS
+  local option missing=""
+  for option in $options; do
+    case " $2 " in *" $option "*) ;; *) missing+=" $option" ;; esac
+  done
+  check "$1: every option the command line reads" "" "${missing# }"
+}
+
+# Where files are completed: one that looks like an option, for after --.
+mkdir "$dir/files" && cd "$dir/files" && touch demo.dat other.csv -- --show.dat
+# The line up to the cursor, then what bash offers there (the part after the
+# last = when = breaks words), a row for each rule.
+rows=(
+  "ym2608-settings --se|--set"
+  "ym2608-settings --set |FadeoutDriverMode= GraphicECMode2203= LimitEndFlag= LimitTime= TimerA= TimerB="
+  "ym2608-settings --set TimerA=o|off on"
+  "ym2608-settings --set LimitTime=|"
+  "ym2608-settings --if Sa|SaveMark="
+  "ym2608-settings --if SaveMark=|no yes"
+  "ym2608-settings --if TimerB!=of|off"
+  "ym2608-settings --set=Tim|TimerA= TimerB="
+  "ym2608-settings --show |--csv --json"
+  "ym2608-settings --completion |bash fish powershell zsh"
+  "ym2608-settings --copy-from d|demo.dat"
+  "ym2608-settings --show o|other.csv"
+  "ym2608-settings -- --s|--show.dat"
+  "ym2608-settings --exclude |"
+)
+
+# Completes each LINE as bash would, the words split at = as readline splits
+# them, after loading BASH_COMPLETION (if given) and the script: a line of
+# replies a LINE.
+bash_replies() {  # bash_replies BASH_COMPLETION|"" LINE...
+  bash --norc --noprofile -s "$dir/script" "$@" 2>&1 <<'EOF'
+script=$1 && shift
+[ -n "$1" ] && source "$1"
+source "$script" && shift
+for line in "$@"; do
+  read -ra COMP_WORDS <<<"${line//=/ = }"
+  [[ $line == *" " ]] && COMP_WORDS+=("")
+  COMP_CWORD=$((${#COMP_WORDS[@]} - 1)) COMP_LINE=$line COMP_POINT=${#line} COMPREPLY=()
+  _ym2608_settings
+  printf '%s\n' "${COMPREPLY[@]}" | LC_ALL=C sort | tr '\n' ' ' | sed 's/ *$//' && echo
+done
+EOF
+}
+
+try_bash() {
+  local bash_completion=/usr/share/bash-completion/bash_completion with row replies i
+  [ -e "$bash_completion" ] || skip bash-completion
+  "$program" --completion bash >"$dir/script"
+  for with in "$bash_completion" ""; do
+    mapfile -t replies < <(bash_replies "$with" "${rows[@]%%|*}" "ym2608-settings -")
+    i=0
+    for row in "${rows[@]}"; do
+      check "bash${with:+ with bash-completion}: [${row%%|*}]" "${row#*|}" "${replies[i++]-}"
+    done
+    check_every_option "bash${with:+ with bash-completion}" "${replies[i]-}"
+  done
+}
+
+# compadd and _arguments work only while zsh completes: here they print
+# what they are given. compinit finds the script on $fpath, and its first
+# call loads it.
+zsh_replies() {
+  cd "$dir" && zsh -f 2>&1 <<'EOF'
+fpath=(functions $fpath)
+autoload -U compinit && compinit -u -D
+print -r -- "$_comps[ym2608-settings]"
+compadd() { print -r -- "$*" }
+_arguments() { specs=("$@") }
+words=(ym2608-settings --show ''); CURRENT=3; PREFIX=''
+_ym2608-settings
+words=(ym2608-settings -); CURRENT=2; PREFIX='-'
+_ym2608-settings
+typeset -A actions  # each spec: (EXCLUDED)*--NAME=[ABOUT]:MESSAGE:ACTION
+for spec in $specs[4,-2]; do
+  name=${${${${spec#\(*\)}#\*}%%\[*}%=}
+  names+=($name) actions[$name]=${spec##*:}
+done
+print -r -- "$names"
+for option PREFIX in --set '' --if '' --if 'TimerB!=' --if savemark= --set LimitTime=; do
+  eval $actions[$option]
+done
+print -r -- "$actions[--completion]"
+EOF
+}
+
+try_zsh() {
+  command -v zsh >/dev/null || skip zsh
+  mkdir "$dir/functions"
+  "$program" --completion zsh >"$dir/functions/_ym2608-settings"
+  check "zsh reads the script" "" "$(zsh -n "$dir/functions/_ym2608-settings" 2>&1)"
+  local names="TimerA TimerB LimitTime FadeoutDriverMode GraphicECMode2203 LimitEndFlag"
+  local row replies i=0 expected=(
+    "compinit finds it|_ym2608-settings" "the forms after --show|-- --json --csv" "options|"
+    "the names after --set|-S = -- $names" "the names after --if|-S = -- $names SaveMark"
+    "the values after NAME!=|-p TimerB!= -- on off" "SaveMark's values|-p savemark= -- yes no"
+    "no values for LimitTime|-p LimitTime= --" "the shells|(bash zsh fish powershell)"
+  )
+  mapfile -t replies < <(zsh_replies)
+  for row in "${expected[@]}"; do
+    if [ "$row" = "options|" ]; then
+      check_every_option zsh "${replies[i++]-}"
+    else
+      check "zsh: ${row%%|*}" "${row#*|}" "${replies[i++]-}"
+    fi
+  done
+}
+
+try_fish() {
+  command -v fish >/dev/null || skip fish
+  "$program" --completion fish >"$dir/script"
+  # fish offers whole words: the last word's part up to its last = is put
+  # back before each of bash's.
+  local row line head want offered
+  for row in "${rows[@]}"; do
+    line=${row%%|*} head=""
+    case ${line##* } in *=*) head=${line##* } head=${head%"${head##*=}"} ;; esac
+    want=$(for offered in ${row#*|}; do echo "$head$offered"; done | words)
+    check "fish: [$line]" "$want" \
+      "$(fish --no-config -c 'source $argv[1]; complete -C $argv[2]' "$dir/script" "$line" | cut -f1 | words)"
+  done
+  check_every_option fish "$(fish --no-config -c 'source $argv[1]; complete -C "ym2608-settings -"' \
+    "$dir/script" | cut -f1 | words)"
+}
+
+# Each option's entry in the table of options, with the description shown.
+try_powershell() {
+  "$program" --completion powershell >"$dir/script"
+  check_every_option powershell "$(grep -oE "^ +'-[^']+' = '[a-z]" "$dir/script" | cut -d"'" -f2 | words)"
+}
+
+# Installed under a prefix as the .deb installs under /usr: bash-completion
+# and fish look in each of $XDG_DATA_DIRS for the command's name.
+try_installed() {
+  local prefix=$dir/usr entry
+  "$3" --install "$4" --prefix "$prefix" >/dev/null || check "cmake --install" 0 $?
+  for entry in bash:bash-completion/completions/ym2608-settings \
+    zsh:zsh/vendor-completions/_ym2608-settings fish:fish/vendor_completions.d/ym2608-settings.fish; do
+    check "share/${entry#*:}" "" "$("$program" --completion "${entry%%:*}" | cmp - "$prefix/share/${entry#*:}" 2>&1)"
+  done
+  if [ -e /usr/share/bash-completion/bash_completion ]; then
+    check "bash-completion loads it" "complete -F _ym2608_settings ym2608-settings" \
+      "$(XDG_DATA_DIRS=$prefix/share bash --norc --noprofile -c '. /usr/share/bash-completion/bash_completion
+        if declare -F _comp_load >/dev/null; then _comp_load ym2608-settings; else __load_completion ym2608-settings; fi
+        complete -p ym2608-settings' 2>&1)"
+  fi
+  if command -v fish >/dev/null; then
+    mkdir "$dir/home" && check "fish loads it" "--set" "$(HOME=$dir/home XDG_CONFIG_HOME=$dir/home \
+      XDG_DATA_DIRS=$prefix/share PATH=$prefix/bin:$PATH fish -c 'complete -C "ym2608-settings --se"' 2>&1 | cut -f1)"
+  fi
+}
+
+if [ "$shell" != installed ]; then
+  # Each string of the command line's source (comments left out) that starts
+  # with an option's name.
+  options=$(sed 's#//.*##' "$3" | grep -o '"[^"]*"' | grep -oE '^"(--[a-z][a-z-]*|-[a-z0-9])' |
+    tr -d '"' | LC_ALL=C sort -u)
+  grep -qx -- --show <<<"$options" || { echo "FAIL: no options found in $3" && exit 1; }
+fi
+"try_$shell" "$@"
+exit $failed

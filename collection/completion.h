@@ -50,7 +50,7 @@ inline constexpr CompletedOption kCompletedOptions[] = {
     {"--null", "-0", OptionTakes::Nothing, false, "with --files-from, names end with a NUL"},
     {"--copy-from", "", OptionTakes::File, false, "with --set, the settings of another file"},
     {"--completion", "", OptionTakes::Shell, false, "print the completion script of a shell"},
-    {"--help", "", OptionTakes::Nothing, false, "print the usage"},
+    {"--help", "-h", OptionTakes::Nothing, false, "print the usage"},
     {"--version", "", OptionTakes::Nothing, false, "print the version"},
 };
 

@@ -82,7 +82,7 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
     if (depth_ != 1) return true;
     column_ = columnNamed(val, true);
     if (column_ == kNoColumn) {
-      problem = "no setting is called '" + shown(val) + "'";
+      problem = noSettingCalled(val, shown(val));
     } else if (named_[column_]) {
       problem = std::string(columnName(column_, true)) + " is named twice";
     } else {

@@ -283,6 +283,13 @@ TEST(ListingReader, ReadsJsonLines) {
        R"({"saveMark":{"Timer":1},"file":"d"})",
        "c - - - - - -\nd - - - - - -\n"},
       {R"({"file":"a","LimitTime":-0})", "a - - 0 - - -\n"},
+      // LimitTime as other tools write it: a whole number with a fraction or
+      // an exponent, or its digits as a string.
+      {"{\"file\":\"a\",\"LimitTime\":6798.0}\n{\"file\":\"b\",\"LimitTime\":6.798e3}\n"
+       "{\"file\":\"c\",\"LimitTime\":-0.0}\n{\"file\":\"d\",\"LimitTime\":6553500e-2}\n"
+       "{\"file\":\"e\",\"LimitTime\":1E+4}",
+       "a - - 6798 - - -\nb - - 6798 - - -\nc - - 0 - - -\nd - - 65535 - - -\ne - - 10000 - - -\n"},
+      {R"({"file":"a","LimitTime":"06798"})", "a - - 6798 - - -\n"},
       // A name that is no UTF-8 as its bytes; the readable "file" is passed
       // over, and two names that read alike are two files.
       {R"({"fileBytes":"fF2E64","file":"\ufffd.d"})", "\xFF.d - - - - - -\n"},
@@ -331,10 +338,18 @@ TEST(ListingReader, RefusesBadJsonLines) {
       {R"({"file":"a","TimerA":-1E400})", "1: TimerA cannot be -1E400: use on or off"},
       {R"({"file":"a","saveMark":[1e400]})", "1: the number 1e400 is out of range"},
       {"{\"file\":\"a\"}\n1e400", "2: the line is not a JSON object"},
-      {R"({"file":"a","LimitTime":300.0})",
-       "1: LimitTime cannot be 300.0: use a number from 0 to 65535"},
-      {R"({"file":"a","LimitTime":"300"})",
-       "1: LimitTime cannot be \"300\": use a number from 0 to 65535"},
+      {R"({"file":"a","LimitTime":6798.5})",
+       "1: LimitTime cannot be 6798.5: use a number from 0 to 65535"},
+      // Whole as its text says, not as a double rounds it.
+      {R"({"file":"a","LimitTime":6798.0000000000001})",
+       "1: LimitTime cannot be 6798.0000000000001: use a number from 0 to 65535"},
+      {R"({"file":"a","LimitTime":6.5536e4})",
+       "1: LimitTime cannot be 6.5536e4: use a number from 0 to 65535"},
+      {R"({"file":"a","TimerA":1.0})", "1: TimerA cannot be 1.0: use on or off"},
+      {R"({"file":"a","LimitTime":"300.0"})",
+       "1: LimitTime cannot be \"300.0\": use a number from 0 to 65535"},
+      {R"({"file":"a","LimitTime":"65536"})",
+       "1: LimitTime cannot be \"65536\": use a number from 0 to 65535"},
       {R"({"file":"a","TimerA":"o\nn"})", R"(1: TimerA cannot be "o\nn": use on or off)"},
       {R"({"file":"a","TimerA":")" + std::string(200, 'x') + R"("})",
        "1: TimerA cannot be \"" + std::string(80, 'x') + "\"...: use on or off"},

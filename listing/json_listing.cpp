@@ -58,6 +58,9 @@ long wholeNumber(std::string_view text) {
 // the parser at the first problem.
 class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
  public:
+  /// `what` names the object in messages: a "line" or an array's "row".
+  explicit JsonRow(std::string_view what) : what_(what) {}
+
   ListingRow row;
   /// What is wrong, once a call returned false.
   std::string problem;
@@ -127,7 +130,7 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
   bool parse_error(std::size_t /*position*/, const std::string& last_token,
                    const nlohmann::detail::exception& ex) override {
     if (ex.id != kNumberOverflow) {
-      problem = "the line is not JSON";
+      problem = "the " + std::string(what_) + " is not JSON";
       return false;
     }
     // A number past what a double holds (1e400) is JSON whose value is out
@@ -141,7 +144,7 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
   // False, with the problem said, for a value outside any object.
   bool inObject() {
     if (depth_ > 0) return true;
-    problem = "the line is not a JSON object";
+    problem = "the " + std::string(what_) + " is not a JSON object";
     return false;
   }
 
@@ -171,6 +174,7 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
   // nlohmann's error for a number too large for a double.
   static constexpr int kNumberOverflow = 406;
 
+  std::string_view what_;
   int depth_ = 0;                   // 1 inside the line's object
   std::size_t column_ = kNoColumn;  // the column of the last key at depth 1
   std::array<bool, kNoColumn> named_{};
@@ -208,7 +212,11 @@ bool ListingReader::finishJson() {
 bool ListingReader::readJsonLine() {
   rowLine_ = line_;
   if (jsonLine_.find_first_not_of(" \t") == std::string::npos) return true;
-  JsonRow json;
-  if (!nlohmann::json::sax_parse(jsonLine_, &json)) return fail(std::move(json.problem));
+  return readJsonRow(jsonLine_, "line");
+}
+
+bool ListingReader::readJsonRow(const std::string& text, std::string_view what) {
+  JsonRow json(what);
+  if (!nlohmann::json::sax_parse(text, &json)) return fail(std::move(json.problem));
   return addRow(std::move(json.row));
 }

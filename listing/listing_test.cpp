@@ -1,5 +1,5 @@
-// The listing out and back: the CSV lines --show --csv writes, and the CSV
-// and JSON Lines listings read back, whole and a byte at a time.
+// The listing out and back: the CSV lines --show --csv writes, and the CSV,
+// JSON Lines and JSON array listings read back, whole and a byte at a time.
 #include "listing/listing.h"
 
 #include <gtest/gtest.h>
@@ -306,6 +306,17 @@ TEST(ListingReader, ReadsJsonLines) {
       {"\xEF\xBB\xBF\r\n {\"file\":\"a\"}", "a - - - - - -\n"},
       {R"({"file":")" + std::string(kMiB - 11, 'j') + "\"}\r\n",
        std::string(kMiB - 11, 'j') + " - - - - - -\n"},
+      // A JSON array of the same objects, as Miller's --ojson writes it over
+      // many lines and csvkit's csvjson on one; brackets, commas and quotes
+      // inside strings are text.
+      {"\xEF\xBB\xBF[\r\n{\r\n  \"File\": \"a.dat\",\r\n  \"TimerA\": \"on\",\r\n"
+       "  \"LimitTime\": 6798\r\n},\r\n{\r\n  \"file\": \"b\",\r\n  \"TimerB\": null\r\n}\r\n]\r\n",
+       "a.dat 1 - 6798 - - -\nb - - - - - -\n"},
+      {R"( [{"file": "x\"],{[\\", "LimitTime": 6798.0, "saveMark": [1, {"a": "]"}]}, {"file": "y"}] )",
+       "x\"],{[\\ - - 6798 - - -\ny - - - - - -\n"},
+      {" [\n ]\n", ""},
+      {"[" + (R"({"file":")" + std::string(kMiB - 11, 'j') + "\"}") + "]",
+       std::string(kMiB - 11, 'j') + " - - - - - -\n"},
   };
   for (const ListingCase& c : cases) EXPECT_EQ(read(c.listing), c.read) << c.listing;
 }
@@ -373,6 +384,18 @@ TEST(ListingReader, RefusesBadJsonLines) {
       {"{\"file\":\"a\"}\r\r\n{\"file\":\"a\"}", "3: 'a' is listed twice"},
       {"{\"file\":\"a\"}\n{\"file\":\"" + std::string(kMiB - 10, 'j') + "\"}",
        "2: a row is longer than 1 MiB"},
+      // A JSON array: each row's problem told on the line the row starts on.
+      {"[\n{\"file\":\"a\"},\n{\n\"file\":\"b\",\n\"Timer\":1}\n]",
+       "3: no setting is called 'Timer'"},
+      {"[{\"file\":\"a\"},\n\"b\"]", "2: the row is not a JSON object"},
+      {R"([{"file":"a",}])", "1: the row is not JSON"},
+      {"[{\"file\":\"a\"}\n{\"file\":\"b\"}]", "2: the array is not JSON"},
+      {"[{\"file\":\"a\"},\n]", "2: the array is not JSON"},
+      {"[\n{\"file\":\"a\"}\n]\n\n{\"file\":\"b\"}",
+       "5: the listing goes on after the array's closing ]"},
+      {"[\n{\"file\":\"a\"},\n{\"file\":\"b\"", "3: the array is not closed"},
+      {"[{\"file\":\"a\"}\n", "2: the array is not closed"},
+      {"[\n{\"file\":\"" + std::string(kMiB - 10, 'j') + "\"}]", "2: a row is longer than 1 MiB"},
   };
   for (const ListingCase& c : cases) EXPECT_EQ(read(c.listing), c.read) << c.listing;
 }

@@ -47,6 +47,7 @@ long wholeNumber(std::string_view text) {
   digits.erase(0, first);
   if (digits.empty()) return 0;
   digits.erase(digits.find_last_not_of('0') + 1);
+  // Past five digits it is no LimitTime, and its zeros need no writing.
   if (negative || point < static_cast<long long>(digits.size()) || point > 5) return -1;
   digits.append(static_cast<std::size_t>(point) - digits.size(), '0');
   return limitTimeValue(digits);

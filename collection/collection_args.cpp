@@ -20,7 +20,7 @@ bool addAssignment(std::string_view text, CollectionArgs& args, std::string& err
   const std::string_view value = text.substr(equals + 1);
   const Setting* setting = findSetting(name);
   if (setting == nullptr) {
-    error = "no setting is called '" + printable(name) + "'";
+    error = noSettingCalled(name, printable(name));
     return false;
   }
   for (const Assignment& earlier : args.assignments) {

@@ -111,7 +111,7 @@ bool ListingReader::endCsvRecord() {
 bool ListingReader::readHeader() {
   for (const std::string& cell : cells_) {
     const std::size_t column = columnNamed(cell, false);
-    if (column == kNoColumn) return fail("no setting is called '" + shown(cell) + "'");
+    if (column == kNoColumn) return fail(noSettingCalled(cell, shown(cell)));
     if (std::find(columns_.begin(), columns_.end(), column) != columns_.end()) {
       return fail(std::string(columnName(column, false)) + " is named twice");
     }

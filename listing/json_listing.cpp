@@ -22,12 +22,46 @@ std::string shownJson(std::string_view text) {
          (cut.size() < text.size() ? "..." : "");
 }
 
+// LimitTime's value for a JSON number written with a fraction or an
+// exponent, when it is a whole number from 0 to 65535 (6798.0, 6.798e3,
+// -0.0); -1 otherwise. It is read from the number's text: a double takes
+// 6798.0000000000001 for 6798.
+long wholeNumber(std::string_view text) {
+  const bool negative = !text.empty() && text[0] == '-';
+  if (negative) text.remove_prefix(1);
+  const std::size_t e = std::min(text.find_first_of("eE"), text.size());
+  // Past the digits a row can hold, a larger exponent changes nothing.
+  constexpr long long kFar = 1'000'000'000;
+  long long exponent = 0;
+  for (const char c : text.substr(std::min(e + 1, text.size()))) {
+    if (c >= '0' && c <= '9') exponent = std::min(exponent * 10 + (c - '0'), kFar);
+  }
+  if (e + 1 < text.size() && text[e + 1] == '-') exponent = -exponent;
+  const std::string_view mantissa = text.substr(0, e);
+  const std::size_t dot = std::min(mantissa.find('.'), mantissa.size());
+  std::string digits(mantissa.substr(0, dot));
+  digits += mantissa.substr(std::min(dot + 1, mantissa.size()));
+  // The number is `digits` with the decimal point after `point` of them.
+  const std::size_t first = std::min(digits.find_first_not_of('0'), digits.size());
+  const long long point = static_cast<long long>(dot) + exponent - static_cast<long long>(first);
+  digits.erase(0, first);
+  if (digits.empty()) return 0;
+  digits.erase(digits.find_last_not_of('0') + 1);
+  // Past five digits it is no LimitTime, and its zeros need no writing.
+  if (negative || point < static_cast<long long>(digits.size()) || point > 5) return -1;
+  digits.append(static_cast<std::size_t>(point) - digits.size(), '0');
+  return limitTimeValue(digits);
+}
+
 // Reads one JSON line into a row as nlohmann's parser meets its keys and
 // values, so no tree is built, and a key given twice is seen (a parsed
 // object would keep one of the two without a word). A false return stops
 // the parser at the first problem.
 class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
  public:
+  /// `what` names the object in messages: a "line" or an array's "row".
+  explicit JsonRow(std::string_view what) : what_(what) {}
+
   ListingRow row;
   /// What is wrong, once a call returned false.
   std::string problem;
@@ -41,8 +75,10 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
   bool number_unsigned(number_unsigned_t val) override {
     return value(-1, val <= 65535 ? static_cast<long>(val) : -1, std::to_string(val));
   }
+  // A number with a fraction or an exponent, as tools that hold every
+  // number as a double write them (6798.0).
   bool number_float(number_float_t /*val*/, const string_t& text) override {
-    return value(-1, -1, text);
+    return value(-1, wholeNumber(text), text);
   }
   bool string(string_t& val) override {
     if (depth_ == 1 && column_ == kFileColumn) {
@@ -53,7 +89,8 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
       hasFileBytes_ = true;
       return true;
     }
-    return value(switchValue(val), -1, val, true);
+    // Tools that keep every cell as text write LimitTime as "6798".
+    return value(switchValue(val), limitTimeValue(val), val, true);
   }
   bool binary(binary_t& /*val*/) override { return true; }  // only in binary formats
 
@@ -82,7 +119,7 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
     if (depth_ != 1) return true;
     column_ = columnNamed(val, true);
     if (column_ == kNoColumn) {
-      problem = "no setting is called '" + shown(val) + "'";
+      problem = noSettingCalled(val, shown(val));
     } else if (named_[column_]) {
       problem = std::string(columnName(column_, true)) + " is named twice";
     } else {
@@ -94,7 +131,7 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
   bool parse_error(std::size_t /*position*/, const std::string& last_token,
                    const nlohmann::detail::exception& ex) override {
     if (ex.id != kNumberOverflow) {
-      problem = "the line is not JSON";
+      problem = "the " + std::string(what_) + " is not JSON";
       return false;
     }
     // A number past what a double holds (1e400) is JSON whose value is out
@@ -108,7 +145,7 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
   // False, with the problem said, for a value outside any object.
   bool inObject() {
     if (depth_ > 0) return true;
-    problem = "the line is not a JSON object";
+    problem = "the " + std::string(what_) + " is not a JSON object";
     return false;
   }
 
@@ -138,6 +175,7 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
   // nlohmann's error for a number too large for a double.
   static constexpr int kNumberOverflow = 406;
 
+  std::string_view what_;
   int depth_ = 0;                   // 1 inside the line's object
   std::size_t column_ = kNoColumn;  // the column of the last key at depth 1
   std::array<bool, kNoColumn> named_{};
@@ -175,7 +213,11 @@ bool ListingReader::finishJson() {
 bool ListingReader::readJsonLine() {
   rowLine_ = line_;
   if (jsonLine_.find_first_not_of(" \t") == std::string::npos) return true;
-  JsonRow json;
-  if (!nlohmann::json::sax_parse(jsonLine_, &json)) return fail(std::move(json.problem));
+  return readJsonRow(jsonLine_, "line");
+}
+
+bool ListingReader::readJsonRow(const std::string& text, std::string_view what) {
+  JsonRow json(what);
+  if (!nlohmann::json::sax_parse(text, &json)) return fail(std::move(json.problem));
   return addRow(std::move(json.row));
 }

@@ -65,6 +65,7 @@ bool ListingReader::finish() {
   if (!bomRead_ && !readBom(true)) return false;
   // A listing of white space alone is the listing of no file: it sets none.
   if (form_ == Form::Unknown) return true;
+  if (form_ == Form::JsonArray) return finishJsonArray();
   return form_ == Form::Json ? finishJson() : finishCsv();
 }
 
@@ -96,9 +97,12 @@ bool ListingReader::takeText(std::string_view text) {
     for (const char c : text.substr(0, first)) countLine(c);
     if (first == text.size()) return true;
     text.remove_prefix(first);
-    form_ = text[0] == '{' ? Form::Json : Form::Csv;
+    form_ = text[0] == '{' ? Form::Json : text[0] == '[' ? Form::JsonArray : Form::Csv;
     rowLine_ = line_;
+    // The array's rows follow its `[`.
+    if (form_ == Form::JsonArray) text.remove_prefix(1);
   }
+  if (form_ == Form::JsonArray) return feedJsonArray(text);
   return form_ == Form::Json ? feedJson(text) : feedCsv(text);
 }
 

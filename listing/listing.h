@@ -30,10 +30,11 @@ struct ListingRow {
   std::optional<SoundImage::Block> block;
 };
 
-/// Reads a listing in the form --show --csv or --show --json writes, fed in
-/// chunks of any size, keeping only the rows and the row being read. Its
-/// first character that is no white space (after a UTF-8 BOM) tells the
-/// form: `{` makes it JSON Lines, anything else CSV. A listing in UTF-16 is
+/// Reads a listing in the form --show --csv or --show --json writes, or as
+/// a JSON array of the same objects (Miller's --ojson, csvkit's csvjson),
+/// fed in chunks of any size, keeping only the rows and the row being read.
+/// Its first character that is no white space (after a UTF-8 BOM) tells the
+/// form: `{` makes it JSON Lines, `[` a JSON array, anything else CSV. A listing in UTF-16 is
 /// refused: it must be UTF-8. Lines end in LF, CR LF or a CR alone (old Mac
 /// files), each counted as one.
 ///
@@ -45,8 +46,11 @@ struct ListingRow {
 /// empty to leave the file as it is. A JSON line is an object with "file" and any of
 /// the settings as keys, in any letter case; null or an absent key leaves a
 /// setting as it is. A name that is no UTF-8 comes as "fileBytes", its bytes
-/// as hex digits, which then name the file in place of "file". SaveMark, in
-/// either form, is taken and ignored.
+/// as hex digits, which then name the file in place of "file". LimitTime
+/// may be a whole number written with a fraction (6798.0) or a string of
+/// its digits. In a JSON array the objects are read as JSON lines are, each
+/// one's problems told on the line it starts on; only white space may
+/// follow its closing `]`. SaveMark, in any form, is taken and ignored.
 ///
 /// The first bad row makes the whole listing unusable, so nothing is set
 /// from a listing with a mistake in it.
@@ -80,9 +84,12 @@ class ListingReader {
   const std::string& error() const { return error_; }
 
  private:
-  enum class Form { Unknown, Csv, Json };
+  enum class Form { Unknown, Csv, Json, JsonArray };
   // Where the CSV reader is within a cell.
   enum class Cell { Start, Plain, Quoted, AfterQuote };
+  // Where the JSON array reader is: after its `[`, within a row, after a
+  // row, after a comma, or after its `]`.
+  enum class InArray { First, Row, AfterRow, Next, Closed };
 
   // The byte front end and the rows kept, in listing.cpp.
   // Takes the listing's bytes, from the first on; false once it is unusable.
@@ -121,6 +128,20 @@ class ListingReader {
   // Ends a JSON Lines listing, reading its last line.
   bool finishJson();
   bool readJsonLine();
+  // Reads one JSON object as a row, `what` ("line" or "row") naming it when
+  // it is no JSON object.
+  bool readJsonRow(const std::string& text, std::string_view what);
+
+  // The JSON array reader, in json_array_listing.cpp.
+  bool feedJsonArray(std::string_view chunk);
+  // Ends a JSON array listing, which its `]` must have closed.
+  bool finishJsonArray();
+  bool takeArrayByte(char c);
+  // True when `c` ends the row being read before it: a row that is no
+  // object or array ends at white space, a ',' or a ']'.
+  bool rowEndsBefore(char c) const;
+  bool takeRowByte(char c);
+  bool endArrayRow();
 
   bool endsAtCtrlZ_ = false;
   bool ctrlZHeld_ = false;  // the last chunk ended in a 0x1A, not yet taken
@@ -140,7 +161,11 @@ class ListingReader {
   // Per column: a setting's index in kSettings, or kFileColumn, kMarkColumn.
   std::vector<std::size_t> columns_;
 
-  std::string jsonLine_;  // the JSON line so far
+  std::string jsonLine_;  // the JSON line, or the array's row, so far
+  InArray inArray_ = InArray::First;
+  int depth_ = 0;          // the objects and arrays open in the array's row
+  bool inString_ = false;  // the array's row is within a string
+  bool escaped_ = false;   // the last byte was a string's backslash
 
   std::vector<ListingRow> rows_;
   // Hashes and compares rows_ entries by file name, so each name is kept

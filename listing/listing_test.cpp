@@ -1,5 +1,5 @@
-// The listing out and back: the CSV lines --show --csv writes, and the CSV
-// and JSON Lines listings read back, whole and a byte at a time.
+// The listing out and back: the CSV lines --show --csv writes, and the CSV,
+// JSON Lines and JSON array listings read back, whole and a byte at a time.
 #include "listing/listing.h"
 
 #include <gtest/gtest.h>
@@ -204,6 +204,12 @@ TEST(ListingReader, RefusesBadCsv) {
       {"\n\nTimerA,SaveMark\n", "3: the header has no File column"},
       {"File,TimerA,timera\n", "1: TimerA is named twice"},
       {"File,FileBytes\n", "1: no setting is called 'FileBytes'"},
+      // A name with its words apart, or as the menu labels it, is hinted at.
+      {"File,graphic_ec_mode_2203\n",
+       "1: no setting is called 'graphic_ec_mode_2203'; did you mean GraphicECMode2203?"},
+      {"File,4.Fadeout DriverMode\n",
+       "1: no setting is called '4.Fadeout DriverMode'; did you mean FadeoutDriverMode?"},
+      {"File,3.TimerA\n", "1: no setting is called '3.TimerA'"},
       {"File,Block,TimerB\n", "1: Block cannot go with TimerB: a Block cell sets all seven bytes"},
       {"LimitTime,File,block\n",
        "1: Block cannot go with LimitTime: a Block cell sets all seven bytes"},
@@ -277,6 +283,13 @@ TEST(ListingReader, ReadsJsonLines) {
        R"({"saveMark":{"Timer":1},"file":"d"})",
        "c - - - - - -\nd - - - - - -\n"},
       {R"({"file":"a","LimitTime":-0})", "a - - 0 - - -\n"},
+      // LimitTime as other tools write it: a whole number with a fraction or
+      // an exponent, or its digits as a string.
+      {"{\"file\":\"a\",\"LimitTime\":6798.0}\n{\"file\":\"b\",\"LimitTime\":6.798e3}\n"
+       "{\"file\":\"c\",\"LimitTime\":-0.0}\n{\"file\":\"d\",\"LimitTime\":6553500e-2}\n"
+       "{\"file\":\"e\",\"LimitTime\":1E+4}",
+       "a - - 6798 - - -\nb - - 6798 - - -\nc - - 0 - - -\nd - - 65535 - - -\ne - - 10000 - - -\n"},
+      {R"({"file":"a","LimitTime":"06798"})", "a - - 6798 - - -\n"},
       // A name that is no UTF-8 as its bytes; the readable "file" is passed
       // over, and two names that read alike are two files.
       {R"({"fileBytes":"fF2E64","file":"\ufffd.d"})", "\xFF.d - - - - - -\n"},
@@ -292,6 +305,17 @@ TEST(ListingReader, ReadsJsonLines) {
       {"{\"file\":\"a\"}\r{\"file\":\"b\"}\r", "a - - - - - -\nb - - - - - -\n"},
       {"\xEF\xBB\xBF\r\n {\"file\":\"a\"}", "a - - - - - -\n"},
       {R"({"file":")" + std::string(kMiB - 11, 'j') + "\"}\r\n",
+       std::string(kMiB - 11, 'j') + " - - - - - -\n"},
+      // A JSON array of the same objects, as Miller's --ojson writes it over
+      // many lines and csvkit's csvjson on one; brackets, commas and quotes
+      // inside strings are text.
+      {"\xEF\xBB\xBF[\r\n{\r\n  \"File\": \"a.dat\",\r\n  \"TimerA\": \"on\",\r\n"
+       "  \"LimitTime\": 6798\r\n},\r\n{\r\n  \"file\": \"b\",\r\n  \"TimerB\": null\r\n}\r\n]\r\n",
+       "a.dat 1 - 6798 - - -\nb - - - - - -\n"},
+      {R"( [{"file": "x\"],{[\\", "LimitTime": 6798.0, "saveMark": [1, {"a": "]"}]}, {"file": "y"}] )",
+       "x\"],{[\\ - - 6798 - - -\ny - - - - - -\n"},
+      {" [\n ]\n", ""},
+      {"[" + (R"({"file":")" + std::string(kMiB - 11, 'j') + "\"}") + "]",
        std::string(kMiB - 11, 'j') + " - - - - - -\n"},
   };
   for (const ListingCase& c : cases) EXPECT_EQ(read(c.listing), c.read) << c.listing;
@@ -309,6 +333,11 @@ TEST(ListingReader, RefusesBadJsonLines) {
       {"{\"file\":\"a\"}\n\"b\"", "2: the line is not a JSON object"},
       {R"({"file":"a","Timer":true})", "1: no setting is called 'Timer'"},
       {R"({"file":"a","Time\nr":true})", "1: no setting is called 'Time?r'"},
+      {R"({"file":"a","2203GraphicECMode":true})",
+       "1: no setting is called '2203GraphicECMode'; did you mean GraphicECMode2203?"},
+      {R"({"file":"a","Mode EC Graphic 2203":true})",
+       "1: no setting is called 'Mode EC Graphic 2203'; did you mean GraphicECMode2203?"},
+      {R"({"file":"a","GraphicMode2203":true})", "1: no setting is called 'GraphicMode2203'"},
       {R"({"file":"a","TimerA":true,"timera":false})", "1: TimerA is named twice"},
       {R"({"file":"a","file":"b"})", "1: file is named twice"},
       {R"({"file":"a","TimerA":"maybe"})", "1: TimerA cannot be \"maybe\": use on or off"},
@@ -322,10 +351,20 @@ TEST(ListingReader, RefusesBadJsonLines) {
       {R"({"file":"a","TimerA":-1E400})", "1: TimerA cannot be -1E400: use on or off"},
       {R"({"file":"a","saveMark":[1e400]})", "1: the number 1e400 is out of range"},
       {"{\"file\":\"a\"}\n1e400", "2: the line is not a JSON object"},
-      {R"({"file":"a","LimitTime":300.0})",
-       "1: LimitTime cannot be 300.0: use a number from 0 to 65535"},
-      {R"({"file":"a","LimitTime":"300"})",
-       "1: LimitTime cannot be \"300\": use a number from 0 to 65535"},
+      {R"({"file":"a","LimitTime":6798.5})",
+       "1: LimitTime cannot be 6798.5: use a number from 0 to 65535"},
+      // Whole as its text says, not as a double rounds it.
+      {R"({"file":"a","LimitTime":6798.0000000000001})",
+       "1: LimitTime cannot be 6798.0000000000001: use a number from 0 to 65535"},
+      {R"({"file":"a","LimitTime":6.5536e4})",
+       "1: LimitTime cannot be 6.5536e4: use a number from 0 to 65535"},
+      {R"({"file":"a","LimitTime":-1.0})",
+       "1: LimitTime cannot be -1.0: use a number from 0 to 65535"},
+      {R"({"file":"a","TimerA":1.0})", "1: TimerA cannot be 1.0: use on or off"},
+      {R"({"file":"a","LimitTime":"300.0"})",
+       "1: LimitTime cannot be \"300.0\": use a number from 0 to 65535"},
+      {R"({"file":"a","LimitTime":"65536"})",
+       "1: LimitTime cannot be \"65536\": use a number from 0 to 65535"},
       {R"({"file":"a","TimerA":"o\nn"})", R"(1: TimerA cannot be "o\nn": use on or off)"},
       {R"({"file":"a","TimerA":")" + std::string(200, 'x') + R"("})",
        "1: TimerA cannot be \"" + std::string(80, 'x') + "\"...: use on or off"},
@@ -349,6 +388,18 @@ TEST(ListingReader, RefusesBadJsonLines) {
       {"{\"file\":\"a\"}\r\r\n{\"file\":\"a\"}", "3: 'a' is listed twice"},
       {"{\"file\":\"a\"}\n{\"file\":\"" + std::string(kMiB - 10, 'j') + "\"}",
        "2: a row is longer than 1 MiB"},
+      // A JSON array: each row's problem told on the line the row starts on.
+      {"[\n{\"file\":\"a\"},\n{\n\"file\":\"b\",\n\"Timer\":1}\n]",
+       "3: no setting is called 'Timer'"},
+      {"[{\"file\":\"a\"},\n\"b\"]", "2: the row is not a JSON object"},
+      {R"([{"file":"a",}])", "1: the row is not JSON"},
+      {"[{\"file\":\"a\"}\n{\"file\":\"b\"}]", "2: the array is not JSON"},
+      {"[{\"file\":\"a\"},\n]", "2: the array is not JSON"},
+      {"[\n{\"file\":\"a\"}\n]\n\n{\"file\":\"b\"}",
+       "5: the listing goes on after the array's closing ]"},
+      {"[\n{\"file\":\"a\"},\n{\"file\":\"b\"", "3: the array is not closed"},
+      {"[{\"file\":\"a\"}\n", "2: the array is not closed"},
+      {"[\n{\"file\":\"" + std::string(kMiB - 10, 'j') + "\"}]", "2: a row is longer than 1 MiB"},
   };
   for (const ListingCase& c : cases) EXPECT_EQ(read(c.listing), c.read) << c.listing;
 }

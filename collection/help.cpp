@@ -44,6 +44,8 @@ constexpr std::string_view kHelp =
     "  --copy-from REF   with --set: give each FILE REF's six settings, a --set\n"
     "                    beside it winning for its own\n"
     "\n"
+    "  --completion SHELL print the completion script for bash, zsh, fish or\n"
+    "                    powershell\n"
     "  --                the arguments after it are files, whatever their names;\n"
     "                    before it, options may stand anywhere\n"
     "\n"

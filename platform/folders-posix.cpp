@@ -121,5 +121,6 @@ bool shellMatches(const std::string& name, const std::string& pattern, bool igno
   // walk needs the locale, so only the walk takes it, and only once.
   static const bool localeTaken = std::setlocale(LC_CTYPE, "") != nullptr;
   static_cast<void>(localeTaken);
-  return ::fnmatch(pattern.c_str(), name.c_str(), FNM_PERIOD | (ignoreCase ? FNM_CASEFOLD : 0)) == 0;
+  return ::fnmatch(pattern.c_str(), name.c_str(), FNM_PERIOD | (ignoreCase ? FNM_CASEFOLD : 0)) ==
+         0;
 }

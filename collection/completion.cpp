@@ -151,10 +151,10 @@ std::string zshAction(OptionTakes takes) {
   return "";
 }
 
-// The specs of _arguments, a line each: --set, --if and --exclude may be
+// The option lines of _arguments, one an option: --set, --if and --exclude may be
 // repeated, the others given once, in either of their names.
-std::string zshSpecs() {
-  std::vector<std::string> specs;
+std::string zshOptionLines() {
+  std::vector<std::string> lines;
   for (const CompletedOption& option : kCompletedOptions) {
     const bool repeats = option.takes == OptionTakes::Assignment ||
                          option.takes == OptionTakes::Condition ||
@@ -163,17 +163,17 @@ std::string zshSpecs() {
     const std::string excluded = names.size() > 1 ? "(" + joined(names, " ") + ")" : "";
     for (const std::string_view name : names) {
       const bool takesValue = option.takes != OptionTakes::Nothing;
-      specs.push_back("    '" + (repeats ? std::string("*") : excluded) + std::string(name) +
+      lines.push_back("    '" + (repeats ? std::string("*") : excluded) + std::string(name) +
                       (takesValue && name.substr(0, 2) == "--" ? "=" : "") + "[" +
                       std::string(option.about) + "]" + zshAction(option.takes) + "' \\");
     }
   }
-  return joined(specs, "\n");
+  return joined(lines, "\n");
 }
 
 std::string zshScript() {
   return filled(kZshTemplate,
-                {{"SPECS", zshSpecs()},
+                {{"OPTION_LINES", zshOptionLines()},
                  {"FORMS", joined(formNames(), " ")},
                  {"VALUE_CASES", valueLines([](const std::string& name, const auto& values) {
                     return "    (" + name + ") values=(" + joined(values, " ") + ") ;;";

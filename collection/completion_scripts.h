@@ -117,7 +117,7 @@ _ym2608-settings() {
     return
   fi
   _arguments -s -S : \
-@SPECS@
+@OPTION_LINES@
     '*:file:_files'
 }
 

@@ -89,15 +89,15 @@ fpath=(functions $fpath)
 autoload -U compinit && compinit -u -D
 print -r -- "$_comps[ym2608-settings]"
 compadd() { print -r -- "$*" }
-_arguments() { specs=("$@") }
+_arguments() { given=("$@") }
 words=(ym2608-settings --show ''); CURRENT=3; PREFIX=''
 _ym2608-settings
 words=(ym2608-settings -); CURRENT=2; PREFIX='-'
 _ym2608-settings
-typeset -A actions  # each spec: (EXCLUDED)*--NAME=[ABOUT]:MESSAGE:ACTION
-for spec in $specs[4,-2]; do
-  name=${${${${spec#\(*\)}#\*}%%\[*}%=}
-  names+=($name) actions[$name]=${spec##*:}
+typeset -A actions  # each option line: (EXCLUDED)*--NAME=[ABOUT]:MESSAGE:ACTION
+for line in $given[4,-2]; do
+  name=${${${${line#\(*\)}#\*}%%\[*}%=}
+  names+=($name) actions[$name]=${line##*:}
 done
 print -r -- "$names"
 for option PREFIX in --set '' --if '' --if 'TimerB!=' --if savemark= --set LimitTime=; do

@@ -925,76 +925,56 @@ class JournalDisk : public FileAccess {
 // listing cut back to what was synced, as a power cut leaves it, --apply of
 // the listing gives every file back as it was before the run wrote it.
 TEST(Collection, UndoRowsReachTheDiskBeforeTheirBlocks) {
+  // What another program does to 1.dat just before the run writes it.
+  enum class Other { Nothing, Changes0x38D, TurnsTimerAOff, Replaces };
   const struct {
     const char* name;
     std::size_t files;
-    const char* changedUnderLock;
-    std::uint64_t otherAt;  // the byte it changes, to 0x5A
-    const char* condition;  // an --if for the run, or ""
-    bool replace;           // the other program replaces the file instead
-    // Killed from this step on, the other program's change is kept: its
-    // new row is on the disk. Before it, the file goes back to its first row.
-    std::size_t keptFrom;
+    Other other;
     bool failSyncs;
     std::vector<std::string> steps;  // empty: too many to list
   } cases[] = {
       {"one batch",
        2,
-       "",
-       0x38D,
-       "",
-       false,
-       0,
+       Other::Nothing,
        false,
        {"row 0.dat", "row 1.dat", "sync", "block 0.dat", "block 1.dat"}},
       {"changed under the lock",
        2,
-       "1.dat",
-       0x38D,
-       "",
-       false,
-       6,
+       Other::Changes0x38D,
        false,
        {"row 0.dat", "row 1.dat", "sync", "block 0.dat", "row 1.dat", "sync", "block 1.dat"}},
-      // TimerA turned off: 1.dat no longer meets the condition and is not
-      // written, and its new row keeps the other program's change.
+      // 1.dat no longer meets --if TimerA=on and is not written; replaced,
+      // it is left as it is. Either way its row is withdrawn.
       {"no longer meeting --if under the lock",
        2,
-       "1.dat",
-       0x389,
-       "--if=TimerA=on",
-       false,
-       6,
+       Other::TurnsTimerAOff,
        false,
        {"row 0.dat", "row 1.dat", "sync", "block 0.dat", "row 1.dat", "sync"}},
-      // Replaced before its write: left as it is, and its row withdrawn.
       {"replaced before its write",
        2,
-       "1.dat",
-       0x38D,
-       "",
-       true,
-       6,
+       Other::Replaces,
        false,
        {"row 0.dat", "row 1.dat", "sync", "block 0.dat", "row 1.dat", "sync"}},
-      {"a failed sync", 2, "", 0x38D, "", false, 0, true, {"row 0.dat", "row 1.dat", "sync"}},
-      {"several batches", Run::kBatch + 1, "", 0x38D, "", false, 0, false, {}},
+      {"a failed sync", 2, Other::Nothing, true, {"row 0.dat", "row 1.dat", "sync"}},
+      {"several batches", Run::kBatch + 1, Other::Nothing, false, {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     for (std::size_t kill = 0; kill <= c.steps.size(); ++kill) {
       TempDir dir;
+      const bool timerA = c.other == Other::TurnsTimerAOff;
       std::vector<std::string> args = {"--set", "TimerB=on", "--undo", dir.path("u.csv"),
-                                       *c.condition != '\0' ? c.condition : "--"};
+                                       timerA ? "--if=TimerA=on" : "--"};
       for (std::size_t i = 0; i < c.files; ++i) {
         args.push_back(dir.path(std::to_string(i) + ".dat"));
         writeFile(args.back(), songBytes(912));
       }
       JournalDisk disk;
       disk.failSyncs = c.failSyncs;
-      disk.changedUnderLock = c.changedUnderLock;
-      disk.otherAt = c.otherAt;
-      disk.replace = c.replace;
+      disk.changedUnderLock = c.other == Other::Nothing ? "" : "1.dat";
+      disk.otherAt = timerA ? 0x389 : 0x38D;
+      disk.replace = c.other == Other::Replaces;
       disk.killAt = kill < c.steps.size() ? kill : SIZE_MAX;
       Outcome run{};
       try {
@@ -1006,7 +986,7 @@ TEST(Collection, UndoRowsReachTheDiskBeforeTheirBlocks) {
         if (!c.steps.empty()) {
           EXPECT_EQ(disk.steps, c.steps);
         }
-        EXPECT_EQ(run.status, c.failSyncs || c.replace ? 1 : 0);
+        EXPECT_EQ(run.status, c.failSyncs || disk.replace ? 1 : 0);
         const auto syncs = std::count(disk.steps.begin(), disk.steps.end(), "sync");
         if (c.steps.empty()) {
           EXPECT_EQ(syncs, 2);  // a sync a batch, none more at the end
@@ -1022,9 +1002,11 @@ TEST(Collection, UndoRowsReachTheDiskBeforeTheirBlocks) {
       EXPECT_EQ(runWith({"--apply", dir.path("u.csv")}, plain).status, 0);
       for (std::size_t i = 0; i < c.files; ++i) {
         Bytes before = songBytes(912);
-        if (kill >= c.keptFrom && std::to_string(i) + ".dat" == c.changedUnderLock) {
-          before[c.otherAt] = 0x5A;
-        }
+        // The other program's change is kept once 1.dat's second row is
+        // synced; killed before, the file goes back to its first row.
+        const auto secondSync = std::find(c.steps.rbegin(), c.steps.rend(), "sync");
+        const bool kept = kill > static_cast<std::size_t>(c.steps.rend() - secondSync - 1);
+        if (i == 1 && c.other != Other::Nothing && kept) before[disk.otherAt] = 0x5A;
         EXPECT_EQ(readFile(args[5 + i]), before) << args[5 + i] << ", killed at " << kill;
       }
     }

@@ -10,13 +10,7 @@
 set -uo pipefail
 shell=$1
 program=$2
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-failed=0
-check() {  # check NAME EXPECTED ACTUAL
-  [ "$2" = "$3" ] && echo "ok   $1" && return
-  printf 'FAIL %s: expected [%s], got [%s]\n' "$1" "$2" "$3" && failed=1
-}
+source "$(dirname "$0")/../test_support/check.sh"
 skip() { echo "SKIP: $1 is not installed; .ci/run installs it" && exit 77; }
 words() { LC_ALL=C sort | tr '\n' ' ' | sed 's/ *$//'; }  # the lines sorted, on one
 check_every_option() {  # check_every_option SHELL OFFERED_WORDS

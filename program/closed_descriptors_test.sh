@@ -6,17 +6,7 @@
 set -uo pipefail
 program=$1
 demo=$2
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-failed=0
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" != "$3" ]; then
-    printf 'FAIL %s: expected [%s], got [%s]\n' "$1" "$2" "$3"
-    failed=1
-  else
-    printf 'ok   %s\n' "$1"
-  fi
-}
+source "$(dirname "$0")/../test_support/check.sh"
 
 set_undo() { "$program" --set LimitTime=7 --undo "$dir/u.csv" "$dir/a.dat" "$dir/missing.dat"; }
 for closed in 1 2; do

@@ -10,17 +10,7 @@ editor=$1
 demo=$2
 limit_kib=${3:-65536}
 
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-failed=0
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" != "$3" ]; then
-    printf 'FAIL %s: expected [%s], got [%s]\n' "$1" "$2" "$3"
-    failed=1
-  else
-    printf 'ok   %s\n' "$1"
-  fi
-}
+source "$(dirname "$0")/../test_support/check.sh"
 settings() {  # the file's bytes 0x389 to 0x38F in hex
   od -An -tx1 -j $((0x389)) -N 7 "$1" | tr -d ' \n'
 }

@@ -207,6 +207,24 @@ TEST(Program, WildcardIsAFileNameNotAPattern) {
   EXPECT_EQ(readFile(dir.path("b.dat")), original);
 }
 
+// What a run of the built program gave: its exit status and output.
+struct Ran {
+  int status;
+  std::string output;
+};
+
+// Runs the built program in `dir` with the words of `line` as its
+// arguments, typing `input`.
+Ran runLine(const std::string& line, const TempDir& dir, const std::string& input) {
+  std::vector<std::string> args;
+  std::istringstream words(line);
+  for (std::string word; words >> word;) args.push_back(word);
+  Child run(EDITOR_BINARY, args, true, dir.path(""));
+  run.type(input, true);
+  const int status = run.finish();
+  return {status, run.output};
+}
+
 // The collection options through the built program, run after run on one
 // folder. On Windows the program expands the wildcard itself.
 TEST(Program, SetsThenListsACollection) {
@@ -260,13 +278,9 @@ TEST(Program, SetsThenListsACollection) {
   };
   for (const auto& r : runs) {
     SCOPED_TRACE(r.args);
-    std::vector<std::string> args;
-    std::istringstream words(r.args);
-    for (std::string word; words >> word;) args.push_back(word);
-    Child editor(EDITOR_BINARY, args, true, dir.path(""));
-    editor.type(r.input, true);
-    EXPECT_EQ(editor.finish(), r.status);
-    EXPECT_EQ(editor.output, consoleText(r.output));
+    const Ran ran = runLine(r.args, dir, r.input);
+    EXPECT_EQ(ran.status, r.status);
+    EXPECT_EQ(ran.output, consoleText(r.output));
   }
 }
 
@@ -404,13 +418,9 @@ TEST(Program, ChoicesPickTheFiles) {
   };
   for (const auto& r : runs) {
     SCOPED_TRACE(r.args);
-    std::vector<std::string> args;
-    std::istringstream words(r.args);
-    for (std::string word; words >> word;) args.push_back(word);
-    Child run(EDITOR_BINARY, args, true, dir.path(""));
-    run.type(r.input, true);
-    EXPECT_EQ(run.finish(), r.status);
-    EXPECT_EQ(namesIn(run.output), r.names);
+    const Ran ran = runLine(r.args, dir, r.input);
+    EXPECT_EQ(ran.status, r.status);
+    EXPECT_EQ(namesIn(ran.output), r.names);
   }
   // --set wrote only the file that met --if, and --copy-from gave 01.dat the
   // reference's settings but for its own --set, and left the reference alone.

@@ -76,7 +76,7 @@ bool eachOf(const std::string& arg, const CollectionArgs& args, const WalkRules&
   std::string error;
   if (!names.expand(arg, expanded, error)) return run.failed(arg, error);
   for (std::string& file : expanded) {
-    if (rules.excluded(file.substr(file.find_last_of(rules.separators) + 1))) continue;
+    if (rules.excludedPath(file)) continue;
     if (!run.file({std::move(file), nullptr, ""}, change)) return false;
   }
   return true;
@@ -112,7 +112,7 @@ int eachFile(const CollectionArgs& args, SoundImage& image, InputSource& input, 
       run.failed(name, "the name holds a NUL byte; left out");
       continue;
     }
-    if (rules.excluded(name.substr(name.find_last_of(rules.separators) + 1))) continue;
+    if (rules.excludedPath(name)) continue;
     if (!run.file({name, nullptr, ""}, change)) return run.finish();
   }
   if (list.passedOver() > 0) {

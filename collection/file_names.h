@@ -61,6 +61,10 @@ struct WalkRules {
 
   /// True when `name` (a last part) matches one of the excludes.
   bool excluded(const std::string& name) const;
+  /// True when the last part of `path` matches one of the excludes.
+  bool excludedPath(const std::string& path) const {
+    return excluded(path.substr(path.find_last_of(separators) + 1));  // npos + 1 is 0
+  }
 
   /// The shell's: fnmatch with FNM_PERIOD (letter case counts, a leading
   /// dot matches only a dot), byte order, `/`. Defined where fnmatch is,

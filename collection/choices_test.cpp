@@ -7,7 +7,7 @@
 
 #include "collection/collection.h"
 #include "collection/condition.h"
-#include "collection/file_list.h"
+#include "files/file_list.h"
 #include "test_support/expected.h"
 #include "test_support/files.h"
 #include "test_support/memory_console.h"

@@ -3,7 +3,7 @@
 // sets each file a listing names; -r finds the files in a tree of folders.
 #pragma once
 
-#include "collection/file_names.h"
+#include "files/file_names.h"
 #include "platform/console.h"
 #include "platform/file_access.h"
 

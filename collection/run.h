@@ -13,7 +13,7 @@
 
 #include "collection/change.h"
 #include "collection/collection_args.h"
-#include "collection/file_names.h"
+#include "files/file_names.h"
 #include "collection/progress.h"
 #include "collection/undo_listing.h"
 #include "image/sound_image.h"

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <clocale>
 
@@ -123,4 +124,12 @@ bool shellMatches(const std::string& name, const std::string& pattern, bool igno
   static_cast<void>(localeTaken);
   return ::fnmatch(pattern.c_str(), name.c_str(), FNM_PERIOD | (ignoreCase ? FNM_CASEFOLD : 0)) ==
          0;
+}
+
+const SystemNames& systemNames() {
+  // Byte order, as LC_ALL=C ls lists: std::string compares bytes unsigned.
+  static const SystemNames names{
+      shellMatches, [](std::vector<std::string>& list) { std::sort(list.begin(), list.end()); },
+      '/', "/", nullptr};
+  return names;
 }

@@ -8,6 +8,7 @@
 
 #include "platform/folders.h"
 #include "platform/system_error.h"
+#include "platform/wildcards.h"
 #include "platform/win32_common.h"
 #include "platform/wtf8.h"
 
@@ -142,4 +143,15 @@ int windowsCaselessOrder(std::u16string_view a, std::u16string_view b) {
       reinterpret_cast<const wchar_t*>(a.data()), static_cast<int>(a.size()),
       reinterpret_cast<const wchar_t*>(b.data()), static_cast<int>(b.size()), TRUE);
   return compared - CSTR_EQUAL;
+}
+
+const SystemNames& systemNames() {
+  // Letter case never counts on Windows, -i or not.
+  static const SystemNames names{
+      [](const std::string& name, const std::string& pattern, bool /*ignoreCase*/) {
+        return wtf8WildcardMatches(name, pattern, windowsCaselessOrder);
+      },
+      [](std::vector<std::string>& list) { sortCaseless(list, windowsCaselessOrder); }, '\\',
+      "\\/:", windowsCaselessOrder};
+  return names;
 }

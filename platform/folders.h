@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/file_access.h"
+#include "platform/wildcards.h"
 
 /// One entry of a folder as a listing sees it.
 struct FolderEntry {
@@ -67,3 +68,25 @@ int windowsCaselessOrder(std::u16string_view a, std::u16string_view b);
 /// matches only a dot), a character at a time in the user's encoding.
 /// Defined outside the Windows build only (folders-posix.cpp).
 bool shellMatches(const std::string& name, const std::string& pattern, bool ignoreCase);
+
+/// How this system's users expect names to be matched, listed and joined.
+struct SystemNames {
+  /// True when the last part `name` matches `pattern`: shellMatches on
+  /// POSIX; Windows' wildcards with windowsCaselessOrder on Windows, where
+  /// letter case never counts.
+  bool (*matches)(const std::string& name, const std::string& pattern, bool ignoreCase);
+  /// Puts the names of one folder in the order the system lists them: byte
+  /// order on POSIX, Windows' caseless order on Windows.
+  void (*sort)(std::vector<std::string>& names);
+  /// Joins a folder and a name in it.
+  char separator;
+  /// Any of these ends the folder part of a path.
+  std::string_view separators;
+  /// Windows' caseless order, by which the program expands * and ? in FILE
+  /// itself, as Windows' shells hand "*.dat" over as it is; nullptr on
+  /// POSIX, whose shells expand patterns before the program starts.
+  CaselessOrder expansionOrder;
+};
+
+/// This system's rules (folders-posix.cpp or folders-win32.cpp).
+const SystemNames& systemNames();

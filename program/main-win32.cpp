@@ -7,7 +7,7 @@
 
 #include "collection/collection.h"
 #include "collection/collection_args.h"
-#include "collection/file_names.h"
+#include "files/file_names.h"
 #include "dialogue/dialogue.h"
 #include "platform/file_access.h"
 #include "platform/standard.h"

@@ -1,4 +1,5 @@
-// From FILE arguments to the names of the files they stand for.
+// From FILE arguments to the names of the files they stand for: as given,
+// Windows-style wildcards over a folder, and the -r walk down a tree.
 #pragma once
 
 #include <functional>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "platform/folders.h"
+#include "platform/wildcards.h"
 
 /// Turns one FILE argument into the names it stands for, in order. This one
 /// takes the argument as given, as on systems whose shell expands patterns;
@@ -18,22 +20,12 @@ class FileNames {
   /// Shared by every caller that passes no other.
   static FileNames& asGiven();
   /// The system's: as given on POSIX, where the shell has expanded the
-  /// patterns; with * and ? expanded on Windows (file_names-win32.cpp).
+  /// patterns; with * and ? expanded on Windows.
   static FileNames& system();
   /// Sets `names` to what `arg` stands for; false with `error` (one line, no
   /// line end) when it stands for nothing.
   virtual bool expand(const std::string& arg, std::vector<std::string>& names, std::string& error);
 };
-
-/// Negative, zero or positive as `a` sorts before, with or after `b` (UTF-16)
-/// when letter case is ignored.
-using CaselessOrder = int (*)(std::u16string_view a, std::u16string_view b);
-
-/// True when `name` matches `pattern`: `*` stands for any run of characters,
-/// `?` for any one (a surrogate pair is one), other characters match when
-/// `order` puts them together, and a pattern ending in `.*` also matches the
-/// name without it (`*.*` matches `readme`), as cmd's patterns do.
-bool wildcardMatches(std::u16string_view name, std::u16string_view pattern, CaselessOrder order);
 
 /// Expands `arg` (WTF-8): without * or ? it stands for itself; otherwise for
 /// the files in its folder whose names match its last part, in `order` and
@@ -66,18 +58,13 @@ struct WalkRules {
     return excluded(path.substr(path.find_last_of(separators) + 1));  // npos + 1 is 0
   }
 
-  /// The shell's: fnmatch with FNM_PERIOD (letter case counts, a leading
-  /// dot matches only a dot), byte order, `/`. Defined where fnmatch is,
-  /// outside the Windows build (file_names-posix.cpp).
-  static WalkRules shell(bool ignoreCase = false);
   /// Windows' with `order`: wildcardMatches, names in `order` and byte order
   /// among names it puts together, as expandWildcards gives them; `\`, and
   /// `/` or a drive's `:` also end a folder part.
   static WalkRules windows(CaselessOrder order);
-  /// The system's: shell() on POSIX, windows(windowsCaselessOrder) on Windows.
-  static const WalkRules& system();
-  /// The system's with -i: letters in any case on POSIX too.
-  static WalkRules system(bool ignoreCase);
+  /// The system's (systemNames()): as the shell matches on POSIX, with -i
+  /// letters in any case; as Windows does on Windows.
+  static WalkRules system(bool ignoreCase = false);
 };
 
 /// A folder a walk has open, closed when its last holder lets it go: the

@@ -1,7 +1,7 @@
 // Wildcard expansion as Windows runs it and the folder walk with each
 // system's rules, over made-up folders so that they run on every system, and
 // the folders as the system lists them.
-#include "collection/file_names.h"
+#include "files/file_names.h"
 
 #include <gtest/gtest.h>
 
@@ -176,7 +176,7 @@ class MadeUpTree : public FolderReader {
 TEST(FileNames, WalkGivesFilesThenSubfoldersInNameOrder) {
   const WalkRules windows = WalkRules::windows(kCaseless);
 #ifndef _WIN32
-  const WalkRules shell = WalkRules::shell();
+  const WalkRules shell = WalkRules::system();
 #endif
   const struct {
     const WalkRules* rules;

@@ -1,5 +1,5 @@
 // Reading --files-from's list through one buffer.
-#include "collection/file_list.h"
+#include "files/file_list.h"
 
 #include <algorithm>
 #include <string_view>

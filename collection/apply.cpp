@@ -85,8 +85,8 @@ std::vector<Assignment> assignmentsOf(const ListingRow& row) {
 
 }  // namespace
 
-int applyListing(const CollectionArgs& args, InputSource& input, OutputSink& errors,
-                 FileAccess& files, Run& run) {
+int applyListing(const RunOptions& args, InputSource& input, OutputSink& errors, FileAccess& files,
+                 Run& run) {
   ListingReader reader;
   try {
     if (!readListing(args.listing, input, files, reader, errors)) return 2;

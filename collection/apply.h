@@ -1,8 +1,8 @@
 // --apply LISTING: sets each file a listing names to its row.
 #pragma once
 
-#include "collection/collection_args.h"
 #include "collection/run.h"
+#include "collection/run_options.h"
 #include "platform/console.h"
 #include "platform/file_access.h"
 
@@ -11,5 +11,5 @@
 /// as --set does, or puts back its row's block; a file that already holds
 /// them is not written, whatever its save mark. Returns the run's status:
 /// 2, with one line on `errors`, for a listing that cannot be read or used.
-int applyListing(const CollectionArgs& args, InputSource& input, OutputSink& errors,
-                 FileAccess& files, Run& run);
+int applyListing(const RunOptions& args, InputSource& input, OutputSink& errors, FileAccess& files,
+                 Run& run);

@@ -3,12 +3,19 @@
 // (a Block listing, an undo); and the report of what that changed.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <variant>
 #include <vector>
 
-#include "collection/collection_args.h"
+#include "image/settings.h"
 #include "image/sound_image.h"
+
+/// One NAME=VALUE of --set: 0 or 1 for a switch, 0 to 65535 for LimitTime.
+struct Assignment {
+  const Setting* setting;
+  std::uint16_t value;
+};
 
 /// The settings to set, in the order given.
 struct SetSettings {

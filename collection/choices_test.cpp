@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "collection/collection.h"
 #include "collection/condition.h"
+#include "command_line/command_line.h"
 #include "files/file_list.h"
 #include "test_support/expected.h"
 #include "test_support/files.h"
@@ -125,7 +125,7 @@ TEST(Choices, ATerminalGetsProgressAndACount) {
     ScriptedInput input({});
     Screen out(c.outOnTerminal);
     Screen errors(c.errorsOnTerminal);
-    EXPECT_EQ(runCollection(5, argv, input, out, errors), 1);
+    EXPECT_EQ(runCommandLine(5, argv, input, out, errors), 1);
     const std::size_t drawn = errors.text.find("\r1 file so far");
     EXPECT_EQ(drawn == 0, c.progress) << errors.text;
     // Cleared, the progress line leaves every other line at its start.

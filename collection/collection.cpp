@@ -1,36 +1,30 @@
 // The collection options: --show lists the settings of many files, --set
 // makes absolute, repeatable edits to them, one file at a time, and --apply
 // sets each file a listing names; -r finds the files in a tree of folders.
-// This file reads the command line and hands each FILE to the run.
+// This file hands each FILE to the run.
 #include "collection/collection.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "collection/apply.h"
-#include "collection/collection_args.h"
-#include "collection/completion.h"
-#include "files/file_list.h"
-#include "files/file_names.h"
-#include "collection/help.h"
 #include "collection/messages.h"
 #include "collection/run.h"
+#include "files/file_list.h"
+#include "files/file_names.h"
 #include "image/settings.h"
 #include "image/sound_image.h"
 #include "platform/system_error.h"
-
-#ifndef YM2608_VERSION
-#define YM2608_VERSION "unknown"
-#endif
 
 namespace {
 
 // The change of --set and --copy-from: REF's six settings, each --set
 // winning for its own, read before any FILE is opened. False, with the
 // problem said, when REF cannot be read.
-bool changeOf(const CollectionArgs& args, SoundImage& image, FileAccess& files, Run& run,
+bool changeOf(const RunOptions& args, SoundImage& image, FileAccess& files, Run& run,
               Change& change) {
   if (args.copyFrom.empty()) {
     change = SetSettings{args.assignments};
@@ -62,7 +56,7 @@ bool changeOf(const CollectionArgs& args, SoundImage& image, FileAccess& files, 
 // Shows or sets each file one FILE argument stands for: with -r each file
 // its pattern finds in the tree below, as it is found; else its patterns
 // expanded, less what --exclude leaves out. False when the run must stop.
-bool eachOf(const std::string& arg, const CollectionArgs& args, const WalkRules& rules,
+bool eachOf(const std::string& arg, const RunOptions& args, const WalkRules& rules,
             FileNames& names, FolderReader& folders, const Change& change, Run& run) {
   if (args.recursive) {
     bool stopped = false;
@@ -84,7 +78,7 @@ bool eachOf(const std::string& arg, const CollectionArgs& args, const WalkRules&
 
 // Shows or sets each FILE of the command line, then each file the
 // --files-from list names, in order.
-int eachFile(const CollectionArgs& args, SoundImage& image, InputSource& input, FileAccess& files,
+int eachFile(const RunOptions& args, SoundImage& image, InputSource& input, FileAccess& files,
              FileNames& names, FolderReader& folders, Run& run) {
   WalkRules rules = WalkRules::system(args.ignoreCase);
   rules.excludes.assign(args.excludes.begin(), args.excludes.end());
@@ -125,29 +119,13 @@ int eachFile(const CollectionArgs& args, SoundImage& image, InputSource& input, 
 
 }  // namespace
 
-int runCollection(int argc, const char* const argv[], InputSource& input, OutputSink& out,
+int runCollection(const RunOptions& options, InputSource& input, OutputSink& out,
                   OutputSink& errors, FileAccess& files, FileNames& names, FolderReader& folders) {
-  CollectionArgs args;
-  std::string error;
-  if (!parseCollectionArgs(argc, argv, args, error)) {
-    putLine(errors, std::string(kProgram) + ": " + error + " (see ym2608-settings --help)");
-    return 2;
-  }
   // One image for the whole run, whatever the number of files.
-  static SoundImage image;
-  Run run(args, image, out, errors, files);
-  switch (args.mode) {
-    case CollectionArgs::Mode::Help:
-      return run.put(std::string(helpText()), "") ? 0 : run.finish();
-    case CollectionArgs::Mode::Version:
-      return run.put(std::string(kProgram) + " " + YM2608_VERSION, "") ? 0 : run.finish();
-    case CollectionArgs::Mode::Completion:
-      return run.put(completionScript(args.shell), "") ? 0 : run.finish();
-    case CollectionArgs::Mode::Apply:
-      return applyListing(args, input, errors, files, run);
-    case CollectionArgs::Mode::Show:
-    case CollectionArgs::Mode::Set:
-      break;
+  const auto image = std::make_unique<SoundImage>();
+  Run run(options, *image, out, errors, files);
+  if (options.action == RunOptions::Action::Apply) {
+    return applyListing(options, input, errors, files, run);
   }
-  return eachFile(args, image, input, files, names, folders, run);
+  return eachFile(options, *image, input, files, names, folders, run);
 }

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "collection/run.h"
+#include "command_line/command_line.h"
 #include "test_support/child.h"
 #include "test_support/expected.h"
 #include "test_support/files.h"
@@ -124,8 +125,8 @@ Outcome runWith(const std::vector<std::string>& args, FileAccess& disk,
   FailingOutput out(outputError, outputIsFile);
   RecordingOutput errors;
   ScriptedInput input({{stdinText}});
-  const int status = runCollection(static_cast<int>(argv.size()), argv.data(), input, out, errors,
-                                   disk, FileNames::asGiven(), folders);
+  const int status = runCommandLine(static_cast<int>(argv.size()), argv.data(), input, out, errors,
+                                    disk, FileNames::asGiven(), folders);
   return {status, out.text, errors.text, out.writes};
 }
 

@@ -7,7 +7,7 @@
 #include "listing/rows.h"
 #include "listing/text.h"
 
-Run::Run(const CollectionArgs& args, SoundImage& image, OutputSink& out, OutputSink& errors,
+Run::Run(const RunOptions& args, SoundImage& image, OutputSink& out, OutputSink& errors,
          FileAccess& files)
     : args_(args),
       image_(image),
@@ -19,7 +19,7 @@ Run::Run(const CollectionArgs& args, SoundImage& image, OutputSink& out, OutputS
   outputIsFile_ = out.fileIdentity(output_);
   // Reports of --set and --apply go out a line at a time, whatever the
   // output: a run stopped halfway must have said what it wrote.
-  if (args.mode == CollectionArgs::Mode::Show && out.takesBlocks()) {
+  if (args.action == RunOptions::Action::Show && out.takesBlocks()) {
     held_ = std::make_unique<Writer>(out);
   }
 }
@@ -27,7 +27,7 @@ Run::Run(const CollectionArgs& args, SoundImage& image, OutputSink& out, OutputS
 bool Run::file(FoundFile&& file, const Change& change) {
   ++counts_.listed;
   progress_.tick(counts_);
-  if (args_.mode == CollectionArgs::Mode::Show) {
+  if (args_.action == RunOptions::Action::Show) {
     const std::string problem = load(file);
     if (!problem.empty()) return fileFailed(file.name, problem);
     // A condition is tested on the bytes read already: no system call.
@@ -217,7 +217,7 @@ bool Run::startUndo() {
 }
 
 bool Run::start() {
-  const bool csv = args_.mode == CollectionArgs::Mode::Show && args_.format == ShowFormat::Csv;
+  const bool csv = args_.action == RunOptions::Action::Show && args_.format == ShowFormat::Csv;
   return !csv || put(showHeading(ShowFormat::Csv), "");
 }
 

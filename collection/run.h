@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "collection/change.h"
-#include "collection/collection_args.h"
-#include "files/file_names.h"
 #include "collection/progress.h"
+#include "collection/run_options.h"
 #include "collection/undo_listing.h"
+#include "files/file_names.h"
 #include "image/sound_image.h"
 #include "platform/console.h"
 #include "platform/file_access.h"
@@ -29,7 +29,7 @@ class Run {
   /// a tree of many small folders needs no more descriptors than this.
   static constexpr std::size_t kBatchFolders = 64;
 
-  Run(const CollectionArgs& args, SoundImage& image, OutputSink& out, OutputSink& errors,
+  Run(const RunOptions& args, SoundImage& image, OutputSink& out, OutputSink& errors,
       FileAccess& files);
 
   /// Shows or changes one file and puts out its line (with --undo, once its
@@ -109,7 +109,7 @@ class Run {
   // Says that standard output failed with `error`; false.
   bool outputFailed(int error, std::string_view lostReport);
 
-  const CollectionArgs& args_;
+  const RunOptions& args_;
   SoundImage& image_;
   OutputSink& out_;
   OutputSink& errors_;

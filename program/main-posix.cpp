@@ -2,8 +2,7 @@
 // options when the first argument is an option.
 #include <csignal>
 
-#include "collection/collection.h"
-#include "collection/collection_args.h"
+#include "command_line/command_line.h"
 #include "dialogue/dialogue.h"
 #include "platform/standard.h"
 
@@ -12,8 +11,8 @@ int main(int argc, char* argv[]) {
   // The collection options die of SIGPIPE when their reader goes away, as
   // other tools do (`--show *.dat | head -1` reads no more files); ignored,
   // it ends at the EPIPE instead.
-  if (wantsCollection(argc, argv))
-    return runCollection(argc, argv, collectionInput(), collectionOutput(), collectionErrors());
+  if (wantsOptions(argc, argv))
+    return runCommandLine(argc, argv, collectionInput(), collectionOutput(), collectionErrors());
   // The dialogue's reader going away must not kill the run before a save it
   // asked for, nor turn the exit status into anything but 0.
   std::signal(SIGPIPE, SIG_IGN);

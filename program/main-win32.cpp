@@ -5,10 +5,9 @@
 #include <string_view>
 #include <vector>
 
-#include "collection/collection.h"
-#include "collection/collection_args.h"
-#include "files/file_names.h"
+#include "command_line/command_line.h"
 #include "dialogue/dialogue.h"
+#include "files/file_names.h"
 #include "platform/file_access.h"
 #include "platform/standard.h"
 #include "platform/wtf8.h"
@@ -37,9 +36,9 @@ int wmain(int argc, wchar_t* argv[]) {
   argvUtf8.push_back(nullptr);
 
   int status = 0;
-  if (wantsCollection(argc, argvUtf8.data())) {
-    status = runCollection(argc, argvUtf8.data(), collectionInput(), collectionOutput(),
-                           collectionErrors(), FileAccess::disk(), FileNames::system());
+  if (wantsOptions(argc, argvUtf8.data())) {
+    status = runCommandLine(argc, argvUtf8.data(), collectionInput(), collectionOutput(),
+                            collectionErrors(), FileAccess::disk(), FileNames::system());
   } else {
     status = runDialogue(argc, argvUtf8.data(), standardInput(), standardOutput());
   }

@@ -1,14 +1,14 @@
 // The completion scripts of the four shells: a template each, whose lists of
-// options, setting names and values are filled in from kCompletedOptions
+// options, setting names and values are filled in from the options table
 // and the settings table.
-#include "collection/completion.h"
+#include "command_line/completion.h"
 
 #include <algorithm>
 #include <functional>
 #include <iterator>
 #include <utility>
 
-#include "collection/completion_scripts.h"
+#include "command_line/completion_scripts.h"
 #include "image/settings.h"
 #include "listing/setting_words.h"
 
@@ -38,16 +38,15 @@ std::string joined(const Words& words, std::string_view between, std::string_vie
 }
 
 // The option's names: the long one, then the short one if it has one.
-std::vector<std::string_view> namesOf(const CompletedOption& option) {
+std::vector<std::string_view> namesOf(const Option& option) {
   if (option.shortName.empty()) return {option.name};
   return {option.name, option.shortName};
 }
 
 // The names of the options `which` picks, in the table's order.
-std::vector<std::string_view> optionNames(
-    const std::function<bool(const CompletedOption&)>& which) {
+std::vector<std::string_view> optionNames(const std::function<bool(const Option&)>& which) {
   std::vector<std::string_view> names;
-  for (const CompletedOption& option : kCompletedOptions) {
+  for (const Option& option : options()) {
     if (!which(option)) continue;
     for (const std::string_view name : namesOf(option)) names.push_back(name);
   }
@@ -55,15 +54,15 @@ std::vector<std::string_view> optionNames(
 }
 
 std::vector<std::string_view> optionNames(OptionTakes takes) {
-  return optionNames([takes](const CompletedOption& option) { return option.takes == takes; });
+  return optionNames([takes](const Option& option) { return option.takes == takes; });
 }
 
 std::vector<std::string_view> allOptionNames() {
-  return optionNames([](const CompletedOption&) { return true; });
+  return optionNames([](const Option&) { return true; });
 }
 
 std::vector<std::string_view> formNames() {
-  return optionNames([](const CompletedOption& option) { return option.showForm; });
+  return optionNames([](const Option& option) { return option.showForm; });
 }
 
 // A line for each name that has values to complete, as `line` writes it
@@ -155,7 +154,7 @@ std::string zshAction(OptionTakes takes) {
 // repeated, the others given once, in either of their names.
 std::string zshOptionLines() {
   std::vector<std::string> lines;
-  for (const CompletedOption& option : kCompletedOptions) {
+  for (const Option& option : options()) {
     const bool repeats = option.takes == OptionTakes::Assignment ||
                          option.takes == OptionTakes::Condition ||
                          option.takes == OptionTakes::Pattern;
@@ -201,7 +200,7 @@ std::string fishAction(OptionTakes takes) {
 
 std::string fishScript() {
   std::vector<std::string> completes;
-  for (const CompletedOption& option : kCompletedOptions) {
+  for (const Option& option : options()) {
     if (option.showForm) {
       completes.push_back("complete -c ym2608-settings -n __ym2608_settings_after_show -f -a '" +
                           std::string(option.name) + "' -d '" + std::string(option.about) + "'");
@@ -239,12 +238,12 @@ std::string_view powerShellKind(OptionTakes takes) {
 }
 
 std::string powerShellScript() {
-  std::vector<std::string> options;
+  std::vector<std::string> described;
   std::vector<std::string> takes;
-  for (const CompletedOption& option : kCompletedOptions) {
+  for (const Option& option : options()) {
     for (const std::string_view name : namesOf(option)) {
-      options.push_back("        '" + std::string(name) + "' = '" + std::string(option.about) +
-                        "'");
+      described.push_back("        '" + std::string(name) + "' = '" + std::string(option.about) +
+                          "'");
       if (option.takes == OptionTakes::Nothing) continue;
       takes.push_back("        '" + std::string(name) + "' = '" +
                       std::string(powerShellKind(option.takes)) + "'");
@@ -252,7 +251,7 @@ std::string powerShellScript() {
   }
   const auto quoted = [](const auto& words) { return joined(words, ", ", "'", "'"); };
   return filled(kPowerShellTemplate,
-                {{"OPTIONS", joined(options, "\n")},
+                {{"OPTIONS", joined(described, "\n")},
                  {"TAKES", joined(takes, "\n")},
                  {"SET_NAMES", quoted(completedNames(false))},
                  {"IF_NAMES", quoted(completedNames(true))},

@@ -1,6 +1,6 @@
 // --completion: the script each shell gets, the command lines it refuses,
 // and the words the scripts offer, which the options must take back.
-#include "collection/completion.h"
+#include "command_line/completion.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "collection/collection.h"
-#include "collection/collection_args.h"
 #include "collection/condition.h"
+#include "command_line/command_line.h"
 #include "test_support/memory_console.h"
 
 namespace {
@@ -26,7 +25,7 @@ Printed run(const std::vector<std::string>& args) {
   RecordingOutput out;
   RecordingOutput errors;
   ScriptedInput input({});
-  const int status = runCollection(static_cast<int>(argv.size()), argv.data(), input, out, errors);
+  const int status = runCommandLine(static_cast<int>(argv.size()), argv.data(), input, out, errors);
   return {status, out.text, errors.text};
 }
 
@@ -66,15 +65,15 @@ TEST(Completion, EachShellGetsItsScript) {
 // An option the scripts offer that the command line does not read would
 // only ever end in "no option is called".
 TEST(Completion, TheOptionsReadEveryOptionOffered) {
-  for (const CompletedOption& option : kCompletedOptions) {
+  for (const Option& option : options()) {
     for (const std::string_view name : {option.name, option.shortName}) {
       if (name.empty()) continue;
       // A value for the options that take one, a FILE for the others.
       const std::string given(name);
       const char* argv[] = {"ym2608-settings", given.c_str(), "TimerA=on", "a.dat"};
-      CollectionArgs args;
+      CommandLine line;
       std::string error;
-      parseCollectionArgs(4, argv, args, error);
+      readCommandLine(4, argv, line, error);
       EXPECT_EQ(error.find("no option is called"), std::string::npos) << error;
     }
     // The descriptions go inside each shell's quotes as they are.

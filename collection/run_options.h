@@ -1,0 +1,44 @@
+// What a run of the collection options needs to know, as the command line
+// gave it: what to do, to which files, and how to report it. The run never
+// sees the command line itself.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "collection/change.h"
+#include "collection/condition.h"
+#include "listing/rows.h"
+
+struct RunOptions {
+  enum class Action { Show, Set, Apply };
+  Action action = Action::Show;
+  /// --show's form: the table, --json or --csv.
+  ShowFormat format = ShowFormat::Table;
+  bool dryRun = false;
+  /// -r: each FILE's last part is a pattern matched in its folder and every
+  /// folder below.
+  bool recursive = false;
+  /// --apply's listing: a path, or "-" for standard input.
+  std::string listing;
+  /// --undo's listing of the bytes each write replaces; empty without it.
+  std::string undo;
+  /// --set's settings, in the order given; each setting at most once.
+  std::vector<Assignment> assignments;
+  /// The FILE arguments in order, as given (patterns not yet expanded),
+  /// pointing into the command line, so no name is copied.
+  std::vector<std::string_view> files;
+  /// --if: every one must hold for a file to be shown or set.
+  std::vector<Condition> conditions;
+  /// --exclude: names (last parts) left out, as -r matches them.
+  std::vector<std::string_view> excludes;
+  /// -i: patterns match letters in any case.
+  bool ignoreCase = false;
+  /// --files-from's list of names, "-" for standard input; empty without.
+  std::string filesFrom;
+  /// -0: the names of the list end with a NUL, not a line end.
+  bool nulEnds = false;
+  /// --copy-from's file, whose six settings each FILE gets; empty without.
+  std::string copyFrom;
+};

@@ -4,17 +4,13 @@
 #include "image/settings.h"
 #include "listing/setting_words.h"
 
-SoundImage::Block changedBlock(SoundImage& image, const Change& change,
-                               const SoundImage::Block& before) {
-  if (const auto* block = std::get_if<SoundImage::Block>(&change)) {
-    image.setBlock(*block);
-    return *block;
-  }
+SoundImage::Block changedBlock(const Change& change, const SoundImage::Block& before) {
+  if (const auto* block = std::get_if<SoundImage::Block>(&change)) return *block;
   const auto& set = std::get<SetSettings>(change);
-  image.setBlock(before);
-  for (const Assignment& a : set.assignments) setValue(image, *a.setting, a.value);
-  if (set.stampAlways || image.block() != before) image.stampSaveMark();
-  return image.block();
+  SoundImage::Block after = before;
+  for (const Assignment& a : set.assignments) setValue(after, *a.setting, a.value);
+  if (set.stampAlways || after != before) stampSaveMark(after);
+  return after;
 }
 
 namespace {
@@ -39,24 +35,19 @@ void addPart(std::string& report, const std::string& part) {
 
 }  // namespace
 
-std::string changeReport(SoundImage& image, const Change& change, const SoundImage::Block& before,
+std::string changeReport(const Change& change, const SoundImage::Block& before,
                          const SoundImage::Block& after) {
   if (before == after) return "";
-  const std::vector<const Setting*> order = reportOrder(change);
-  std::vector<unsigned> old;
-  old.reserve(order.size());
-  image.setBlock(before);
-  const bool marked = image.hasSaveMark();
-  for (const Setting* setting : order) old.push_back(valueOf(image, *setting));
-  image.setBlock(after);
   std::string report;
-  for (std::size_t i = 0; i < order.size(); ++i) {
-    const unsigned now = valueOf(image, *order[i]);
-    if (now == old[i]) continue;
-    addPart(report, std::string(order[i]->name) + " " + valueText(*order[i], old[i]) + " -> " +
-                        valueText(*order[i], now));
+  for (const Setting* setting : reportOrder(change)) {
+    const unsigned old = valueOf(before, *setting);
+    const unsigned now = valueOf(after, *setting);
+    if (now == old) continue;
+    addPart(report, std::string(setting->name) + " " + valueText(*setting, old) + " -> " +
+                        valueText(*setting, now));
   }
-  if (marked != image.hasSaveMark())
+  const bool marked = hasSaveMark(before);
+  if (marked != hasSaveMark(after))
     addPart(report, marked ? "save mark removed" : "save mark stamped");
   // A block put back may differ only in bytes and bits no setting owns.
   return report.empty() ? "other bytes of the block changed" : report;

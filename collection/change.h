@@ -27,14 +27,11 @@ struct SetSettings {
 
 using Change = std::variant<SetSettings, SoundImage::Block>;
 
-/// The block `before` becomes under `change`. Worked out in `image`, whose
-/// settings block it leaves holding the result.
-SoundImage::Block changedBlock(SoundImage& image, const Change& change,
-                               const SoundImage::Block& before);
+/// The block `before` becomes under `change`.
+SoundImage::Block changedBlock(const Change& change, const SoundImage::Block& before);
 
 /// What changed from `before` to `after`, old value first, in the order
 /// `change` gives the settings ("LimitTime 300 -> 120, save mark stamped");
-/// "" when the blocks are the same. Uses `image`'s settings block as its
-/// scratch space.
-std::string changeReport(SoundImage& image, const Change& change, const SoundImage::Block& before,
+/// "" when the blocks are the same.
+std::string changeReport(const Change& change, const SoundImage::Block& before,
                          const SoundImage::Block& after);

@@ -54,7 +54,7 @@ TEST(Choices, ConditionsReadAndTest) {
     if (c.holds < 0) {
       EXPECT_TRUE(endsWith(error, c.error)) << error;
     } else {
-      EXPECT_EQ(meetsAll({condition}, image), c.holds == 1);
+      EXPECT_EQ(meetsAll({condition}, image.block()), c.holds == 1);
     }
   }
 }
@@ -93,15 +93,16 @@ TEST(Choices, ListReadsANameAtATime) {
 // Standard error a terminal or not, standard output a terminal or not.
 class Screen : public RecordingOutput {
  public:
-  explicit Screen(bool terminal) : terminal_(terminal) {}
-  bool isTerminal() const override { return terminal_; }
+  explicit Screen(char kind) : kind_(kind) {}
+  bool isTerminal() const override { return kind_ == 't'; }
+  bool takesBlocks() const override { return kind_ == 'f'; }
 
  private:
-  bool terminal_;
+  char kind_;  // a terminal, a file or a pipe
 };
 
-// On a terminal a run ends with its count, and while the results go
-// elsewhere a progress line shows, taken away before each problem line;
+// On a terminal a run ends with its count, and while the results go into
+// a file a progress line shows, taken away before each problem line;
 // anywhere else standard error holds the problem lines only.
 TEST(Choices, ATerminalGetsProgressAndACount) {
   TempDir dir;
@@ -111,20 +112,21 @@ TEST(Choices, ATerminalGetsProgressAndACount) {
   const std::string problem = "ym2608-settings: " + missing + ": No such file or directory\n";
   const std::string count = "ym2608-settings: 2 files: 1 changed, 1 failed\n";
   const struct {
-    bool errorsOnTerminal, outOnTerminal;
+    char errors, out;  // a terminal, a file or a pipe
     bool progress;
     std::string ends;
   } cases[] = {
-      {false, false, false, problem},
-      {true, true, false, problem + count},
-      {true, false, true, problem + count},
+      {'p', 'p', false, problem},
+      {'t', 't', false, problem + count},
+      {'t', 'f', true, problem + count},
+      {'t', 'p', false, problem + count},
   };
   for (const auto& c : cases) {
     writeFile(a, sampleBytes(912));
     const char* argv[] = {"ym2608-settings", "--set", "TimerB=on", missing.c_str(), a.c_str()};
     ScriptedInput input({});
-    Screen out(c.outOnTerminal);
-    Screen errors(c.errorsOnTerminal);
+    Screen out(c.out);
+    Screen errors(c.errors);
     EXPECT_EQ(runCommandLine(5, argv, input, out, errors), 1);
     const std::size_t drawn = errors.text.find("\r1 file so far");
     EXPECT_EQ(drawn == 0, c.progress) << errors.text;

@@ -88,10 +88,10 @@ bool parseCondition(std::string_view text, Condition& condition, std::string& er
   return true;
 }
 
-bool meetsAll(const std::vector<Condition>& conditions, const SoundImage& image) {
+bool meetsAll(const std::vector<Condition>& conditions, const SoundImage::Block& block) {
   return std::all_of(conditions.begin(), conditions.end(), [&](const Condition& c) {
     const unsigned value =
-        c.setting == nullptr ? (image.hasSaveMark() ? 1 : 0) : valueOf(image, *c.setting);
+        c.setting == nullptr ? (hasSaveMark(block) ? 1 : 0) : valueOf(block, *c.setting);
     return compare(c.test, value, c.value);
   });
 }

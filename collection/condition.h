@@ -25,5 +25,5 @@ struct Condition {
 /// case; VALUE is what --set takes, or yes/no for SaveMark.
 bool parseCondition(std::string_view text, Condition& condition, std::string& error);
 
-/// True when the image's settings block passes every condition.
-bool meetsAll(const std::vector<Condition>& conditions, const SoundImage& image);
+/// True when the settings block passes every condition.
+bool meetsAll(const std::vector<Condition>& conditions, const SoundImage::Block& block);

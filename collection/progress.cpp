@@ -20,7 +20,7 @@ void addCount(std::string& line, std::size_t n, const char* what) {
 Progress::Progress(OutputSink& errors, const OutputSink& out, std::chrono::milliseconds every)
     : errors_(errors),
       summary_(errors.isTerminal()),
-      line_(errors.isTerminal() && !out.isTerminal()),
+      line_(errors.isTerminal() && out.takesBlocks()),
       every_(every) {}
 
 void Progress::tick(const FileCounts& counts) {

@@ -1,5 +1,5 @@
 // What a run tells a person at a terminal: a progress line while it goes,
-// when its results go elsewhere, and a count of the files at the end.
+// when its results go into a file, and a count of the files at the end.
 // Standard error that is no terminal (a script, a pipe, a log) gets none of
 // it: only the problem lines.
 #pragma once
@@ -23,7 +23,8 @@ struct FileCounts {
 class Progress {
  public:
   /// Writes to `errors` when it is a terminal: the count at the end, and a
-  /// progress line, redrawn at most every `every`, when `out` is no terminal.
+  /// progress line, redrawn at most every `every`, while `out` is a file or
+  /// the null device (a pipe's reader often writes to the same terminal).
   Progress(OutputSink& errors, const OutputSink& out,
            std::chrono::milliseconds every = std::chrono::milliseconds(250));
   /// Shows how far the run is, if it is time to.

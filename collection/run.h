@@ -1,9 +1,10 @@
-// One run of the collection options over many files: the image, the
-// streams, the undo listing and the exit status they share, and what is
-// done to each file.
+// One run of the collection options over many files: what is done to each
+// file, in order, and the undo listing whose rows reach the disk before the
+// blocks they give back.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <set>
 #include <string>
@@ -12,8 +13,8 @@
 #include <vector>
 
 #include "collection/change.h"
-#include "collection/progress.h"
 #include "collection/run_options.h"
+#include "collection/run_report.h"
 #include "collection/undo_listing.h"
 #include "files/file_names.h"
 #include "image/sound_image.h"
@@ -29,7 +30,7 @@ class Run {
   /// a tree of many small folders needs no more descriptors than this.
   static constexpr std::size_t kBatchFolders = 64;
 
-  Run(const RunOptions& args, SoundImage& image, OutputSink& out, OutputSink& errors,
+  Run(const RunOptions& options, SoundImage& image, OutputSink& out, OutputSink& errors,
       FileAccess& files);
 
   /// Shows or changes one file and puts out its line (with --undo, once its
@@ -44,7 +45,10 @@ class Run {
   bool startUndo();
   /// A file of this run's own (the list of --files-from), never to be taken
   /// for sound data.
-  void protect(const FileIdentity& own) { own_ = own; }
+  void protect(const FileIdentity& own);
+  /// The file --copy-from read, which the run leaves as it is when it is
+  /// among the files.
+  void setReference(const FileIdentity& reference) { reference_ = reference; }
   /// A CSV listing has its header even when no file can be read, so that
   /// the listing of nothing can still be applied; the table's heading waits
   /// for its first line, and JSON Lines have none. False when it could not
@@ -54,20 +58,10 @@ class Run {
   /// the output to its sink and the undo listing to the disk; returns the
   /// status.
   int finish();
-
-  /// Reports a problem of `what` (a file, an argument) on standard error;
-  /// the run goes on, and ends with status 1. Returns true.
-  bool failed(std::string_view what, std::string_view problem);
-  /// Puts out one line of results; false when it could not be written,
-  /// with one line on standard error saying so (but for a reader that has
-  /// gone) and which report was lost.
-  bool put(const std::string& line, std::string_view lostReport);
-  int status() const { return status_; }
-  /// The file --copy-from read, which the run leaves as it is when it is
-  /// among the files.
-  void setReference(const FileIdentity& reference) {
-    reference_ = reference;
-    hasReference_ = true;
+  /// Reports a problem of `what` (a file, an argument); the run goes on,
+  /// and ends with status 1. Returns true.
+  bool failed(std::string_view what, std::string_view problem) {
+    return report_.failed(what, problem);
   }
 
  private:
@@ -78,59 +72,47 @@ class Run {
     std::string problem;  // why it cannot be done, said in its turn
     FileIdentity identity;
     SoundImage::Block loaded{};
-    bool changes = false;  // the block as loaded is not yet as asked
-    bool matches = true;   // it meets --if's conditions
-    bool rowed = false;    // the undo listing holds its row
+    bool changes = false;     // the block as loaded is not yet as asked
+    bool matches = true;      // it meets --if's conditions
+    bool rowed = false;       // the undo listing holds its row
+    bool writeTried = false;  // its block went to the system, whole or in part
   };
 
+  // Shows one file.
+  bool show(const FoundFile& file);
   // Loads the head of the file that holds the settings block; "" or why
   // the file cannot be read, is no regular file or is too short.
   std::string load(const FoundFile& file);
   // Reads `file` and decides whether `change` changes it.
   Pending prepare(FoundFile&& file, const Change& change);
-  // Writes a pending file, or in a dry run looks whether it could be
-  // written, and puts out its line; false when the run must stop.
+  // Writes a pending file, or in a dry run goes as far as the write, and
+  // puts out its line; false when the run must stop.
   bool complete(Pending& pending);
-  // Writes the pending file's change, deciding its new block from the block
-  // read under the lock; sets `report` to what changed ("" for nothing).
+  // Opens, checks and locks the pending file, reads its block, decides the
+  // new block and sets `report` to what that changes ("" for nothing), then
+  // writes it; a dry run stops before the write. Withdraws the row of a
+  // file whose block was certainly not written.
   FileResult update(Pending& pending, std::string& report);
-  // As update, and withdraws the row of a file the run did not write.
-  FileResult updateOrWithdraw(Pending& pending, std::string& report);
-  // Opens the pending file for writing, checks it and closes it unwritten.
-  FileResult tryUpdate(const Pending& pending);
+  FileResult decideAndWrite(Pending& pending, std::string& report);
   // Writes the rows of the batch's files about to change and syncs the
   // listing, then completes each file in order; false when the run must
   // stop.
   bool flush();
-  // Reports a problem of the file `name`, counted as a file that failed.
-  bool fileFailed(const std::string& name, std::string_view problem);
-  // Says once a run that a file system keeps no locks.
-  void sayUnlocked(const std::string& name);
-  // Says that standard output failed with `error`; false.
-  bool outputFailed(int error, std::string_view lostReport);
+  // Says that the undo listing failed before `name` was written; false.
+  bool undoFailed(const std::string& name);
 
-  const RunOptions& args_;
+  const RunOptions& options_;
   SoundImage& image_;
-  OutputSink& out_;
-  OutputSink& errors_;
   FileAccess& files_;
+  RunReport report_;
   std::unique_ptr<UndoListing> undo_;
   int undoError_ = 0;  // why the listing could not take a row or a sync
   std::vector<Pending> batch_;
   std::size_t batchFolders_ = 0;  // the folders the batch holds open
   // The files this run has written, by volume and index.
   std::set<std::pair<std::uint64_t, std::uint64_t>> written_;
-  FileIdentity output_;  // the file standard output goes to, if it is one
-  FileIdentity own_;     // the list of names, if it is a file
-  bool outputIsFile_ = false;
-  bool saidUnlocked_ = false;
+  // Files never to take for sound data: standard output's, the list's.
+  std::vector<FileIdentity> own_;
   FileIdentity reference_;
-  bool hasReference_ = false;
-  FileCounts counts_;
-  Progress progress_;
-  // --show's lines into a file or the null device, held and handed over in
-  // blocks; null where each line goes out at once.
-  std::unique_ptr<Writer> held_;
   bool headed_;
-  int status_ = 0;
 };

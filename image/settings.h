@@ -47,3 +47,18 @@ inline void setValue(SoundImage& image, const Setting& setting, unsigned value) 
     image.setSwitch(setting.which, value != 0);
   }
 }
+
+/// The setting's value in a block alone, as valueOf gives it in an image.
+inline unsigned valueOf(const SoundImage::Block& block, const Setting& setting) {
+  if (setting.kind == SettingKind::LimitTime) return limitTime(block);
+  return isOn(block, setting.which) ? 1 : 0;
+}
+
+/// Sets the setting in a block alone, as setValue does in an image.
+inline void setValue(SoundImage::Block& block, const Setting& setting, unsigned value) {
+  if (setting.kind == SettingKind::LimitTime) {
+    setLimitTime(block, static_cast<std::uint16_t>(value & 0xFFFF));
+  } else {
+    setSwitch(block, setting.which, value != 0);
+  }
+}

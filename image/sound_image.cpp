@@ -99,6 +99,46 @@ FileResult SoundImage::load(FileHandle folder, const char* name, FileAccess& fil
   return {};
 }
 
+namespace {
+
+// A field's place in a block alone.
+constexpr std::size_t inBlock(std::size_t offset) {
+  return offset - SettingsBlock::TimerFlags;
+}
+
+}  // namespace
+
+bool isOn(const SoundImage::Block& block, Switch which) {
+  const SwitchBit& bit = bitOf(which);
+  return (block[inBlock(bit.offset)] & bit.mask) != 0;
+}
+
+void setSwitch(SoundImage::Block& block, Switch which, bool on) {
+  const SwitchBit& bit = bitOf(which);
+  std::uint8_t& byte = block[inBlock(bit.offset)];
+  byte = static_cast<std::uint8_t>(on ? byte | bit.mask : byte & ~bit.mask);
+}
+
+std::uint16_t limitTime(const SoundImage::Block& block) {
+  return static_cast<std::uint16_t>(block[inBlock(SettingsBlock::LimitTime)] |
+                                    block[inBlock(SettingsBlock::LimitTime) + 1] << 8);
+}
+
+void setLimitTime(SoundImage::Block& block, std::uint16_t n) {
+  block[inBlock(SettingsBlock::LimitTime)] = static_cast<std::uint8_t>(n & 0xFF);
+  block[inBlock(SettingsBlock::LimitTime) + 1] = static_cast<std::uint8_t>(n >> 8);
+}
+
+bool hasSaveMark(const SoundImage::Block& block) {
+  return block[inBlock(SettingsBlock::SaveMark)] == (SettingsBlock::SaveMarkValue & 0xFF) &&
+         block[inBlock(SettingsBlock::SaveMark) + 1] == (SettingsBlock::SaveMarkValue >> 8);
+}
+
+void stampSaveMark(SoundImage::Block& block) {
+  block[inBlock(SettingsBlock::SaveMark)] = SettingsBlock::SaveMarkValue & 0xFF;
+  block[inBlock(SettingsBlock::SaveMark) + 1] = SettingsBlock::SaveMarkValue >> 8;
+}
+
 void SoundImage::stampSaveMark() {
   bytes[SettingsBlock::SaveMark] = SettingsBlock::SaveMarkValue & 0xFF;
   bytes[SettingsBlock::SaveMark + 1] = SettingsBlock::SaveMarkValue >> 8;

@@ -91,3 +91,19 @@ struct SoundImage {
   /// The block as the load found it, so that a save writes only the changes.
   Block loaded_{};
 };
+
+/// The settings of a block alone, as the collection options decide them
+/// before a write: the same bits and bytes as SoundImage's, at the block's
+/// own offsets (0 is 0x389).
+/// True when the switch's bit is 1.
+bool isOn(const SoundImage::Block& block, Switch which);
+/// Sets the switch's bit to 1 (on) or 0, leaving the other bits as they are.
+void setSwitch(SoundImage::Block& block, Switch which, bool on);
+/// The LimitTime field, 0 to 65535.
+std::uint16_t limitTime(const SoundImage::Block& block);
+/// Stores `n` as LimitTime, low byte first.
+void setLimitTime(SoundImage::Block& block, std::uint16_t n);
+/// True when the block holds the SaveMark.
+bool hasSaveMark(const SoundImage::Block& block);
+/// Sets the SaveMark in the block.
+void stampSaveMark(SoundImage::Block& block);

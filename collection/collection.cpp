@@ -103,7 +103,7 @@ int eachFile(const RunOptions& args, SoundImage& image, InputSource& input, File
   while (!args.filesFrom.empty() && list.next(name)) {
     // Only -0 can carry a line end in a name; a NUL no name can hold.
     if (name.find('\0') != std::string::npos) {
-      run.failed(name, "the name holds a NUL byte; left out");
+      run.failed(name, "the name holds a NUL byte; left out (use -0 for a list from find -print0)");
       continue;
     }
     if (rules.excludedPath(name)) continue;

@@ -145,6 +145,8 @@ TEST(Collection, BadCommandLineOpensNothingAndExitsTwo) {
     const char* says;
   } cases[] = {
       {{"--bogus", "a.dat"}, "no option is called '--bogus'"},
+      {{"--shw", "a.dat"}, "no option is called '--shw'; did you mean --show?"},
+      {{"--show=x", "a.dat"}, "--show takes no value"},
       {{"--set"}, "--set takes NAME=VALUE"},
       {{"--set", "TimerA", "a.dat"}, "--set takes NAME=VALUE, not 'TimerA'"},
       {{"--set", "Timer=on", "a.dat"}, "no setting is called 'Timer'"},

@@ -110,6 +110,12 @@ bool ListingReader::endCsvRecord() {
 
 bool ListingReader::readHeader() {
   for (const std::string& cell : cells_) {
+    // A header that ends in a comma, as some spreadsheets write it, has an
+    // empty last column, which names nothing: its cells must stay empty.
+    if (cell.empty() && columns_.size() + 1 == cellCount_ && cellCount_ > 1) {
+      columns_.push_back(kNoColumn);
+      break;
+    }
     const std::size_t column = columnNamed(cell, false);
     if (column == kNoColumn) return fail(noSettingCalled(cell, shown(cell)));
     if (std::find(columns_.begin(), columns_.end(), column) != columns_.end()) {
@@ -153,6 +159,8 @@ bool ListingReader::readCsvRow() {
       if (!row.block) {
         return fail(badValue(columnName(column, false), "'" + shown(cell) + "'", blockCellHint()));
       }
+    } else if (column == kNoColumn && !cell.empty()) {
+      return fail("the header names no column for '" + shown(cell) + "'");
     }
   }
   return addRow(std::move(row));

@@ -41,11 +41,15 @@ struct ListingRow {
 /// A CSV listing has a header naming a File column and any of the settings,
 /// in any order and letter case; empty cells and absent columns leave a
 /// setting as it is. Rows whose cells are all empty are skipped, as
-/// spreadsheets add them. In place of setting columns a CSV listing may
-/// have a Block column: 14 hex digits, the block's bytes as they are, or
-/// empty to leave the file as it is. A JSON line is an object with "file" and any of
-/// the settings as keys, in any letter case; null or an absent key leaves a
-/// setting as it is. A name that is no UTF-8 comes as "fileBytes", its bytes
+/// spreadsheets add them, and so is a header's empty last column, whose
+/// cells must be empty. In place of setting columns a CSV listing may have
+/// a Block column: 14 hex digits, the block's bytes as they are, or empty
+/// to leave the file as it is.
+///
+/// A JSON line is an object with "file" and any of the settings as keys, in
+/// any letter case; null, "" or an absent key leaves a setting as it is. A
+/// switch is also true or false, as a JSON boolean or a string, or the
+/// number 1 or 0. A name that is no UTF-8 comes as "fileBytes", its bytes
 /// as hex digits, which then name the file in place of "file". LimitTime
 /// may be a whole number written with a fraction (6798.0) or a string of
 /// its digits. In a JSON array the objects are read as JSON lines are, each
@@ -158,7 +162,8 @@ class ListingReader {
   std::size_t cellCount_ = 1;                                     // all the row's cells
   bool blankRow_ = true;      // no cell of the row holds anything yet
   std::size_t rowBytes_ = 0;  // the row's bytes so far, its line end not counted
-  // Per column: a setting's index in kSettings, or kFileColumn, kMarkColumn.
+  // Per column: a setting's index in kSettings, another column's, or
+  // kNoColumn for a header's empty last column.
   std::vector<std::size_t> columns_;
 
   std::string jsonLine_;  // the JSON line, or the array's row, so far

@@ -122,6 +122,11 @@ TEST(ListingReader, ReadsCsv) {
       // Some columns, any order and letter case; empty cells leave a value.
       {"limittime,FILE,timerb\n65535,x.dat,ENABLE\n,y.dat,Disable\n1,z.dat,\n",
        "x.dat - 1 65535 - - -\ny.dat - 0 - - - -\nz.dat - - 1 - - -\n"},
+      // JSON's booleans as Miller writes them in CSV; the menu's label as a name.
+      {"File,TimerA,TimerB\na,TRUE,false\n", "a 1 0 - - - -\n"},
+      {"File,2203graphicECmode\na,on\n", "a - - - - 1 -\n"},
+      // A header ending in a comma, as some spreadsheets write it.
+      {"File,TimerA,\na,on,\n", "a 1 - - - - -\n"},
       {"File\na.dat\nA.dat", "a.dat - - - - - -\nA.dat - - - - - -\n"},
       {"File,TimerA\n", ""},
       // Quoted cells: commas, doubled quotes, LF and CR LF kept in the name.
@@ -197,7 +202,8 @@ TEST(ListingReader, RefusesBadCsv) {
                    4),
        "1: the listing is UTF-16: save it as UTF-8"},
       {std::string("\xFE\xFF\0F", 4), "1: the listing is UTF-16: save it as UTF-8"},
-      {"File,TimerA,\n", "1: no setting is called ''"},
+      {"File,,TimerA\n", "1: no setting is called ''"},
+      {"File,TimerA,\na,on,x\n", "2: the header names no column for 'x'"},
       {"\xEF\xBB\xBF\xEF\xBB\xBF"
        "File\n",
        "1: no setting is called '<U+FEFF>File'"},
@@ -283,6 +289,11 @@ TEST(ListingReader, ReadsJsonLines) {
        R"({"saveMark":{"Timer":1},"file":"d"})",
        "c - - - - - -\nd - - - - - -\n"},
       {R"({"file":"a","LimitTime":-0})", "a - - 0 - - -\n"},
+      // Switches as tools write a boolean: as text, or as a number; and ""
+      // as they turn an empty CSV cell into JSON.
+      {R"({"file":"a","TimerA":"False","TimerB":"TRUE"})", "a 0 1 - - - -\n"},
+      {R"({"file":"a","TimerA":1,"TimerB":0})", "a 1 0 - - - -\n"},
+      {R"({"file":"a","TimerA":"","LimitTime":""})", "a - - - - - -\n"},
       // LimitTime as other tools write it: a whole number with a fraction or
       // an exponent, or its digits as a string.
       {"{\"file\":\"a\",\"LimitTime\":6798.0}\n{\"file\":\"b\",\"LimitTime\":6.798e3}\n"
@@ -333,15 +344,15 @@ TEST(ListingReader, RefusesBadJsonLines) {
       {"{\"file\":\"a\"}\n\"b\"", "2: the line is not a JSON object"},
       {R"({"file":"a","Timer":true})", "1: no setting is called 'Timer'"},
       {R"({"file":"a","Time\nr":true})", "1: no setting is called 'Time?r'"},
-      {R"({"file":"a","2203GraphicECMode":true})",
-       "1: no setting is called '2203GraphicECMode'; did you mean GraphicECMode2203?"},
+      {R"({"file":"a","GraphicEC2203Mode":true})",
+       "1: no setting is called 'GraphicEC2203Mode'; did you mean GraphicECMode2203?"},
       {R"({"file":"a","Mode EC Graphic 2203":true})",
        "1: no setting is called 'Mode EC Graphic 2203'; did you mean GraphicECMode2203?"},
       {R"({"file":"a","GraphicMode2203":true})", "1: no setting is called 'GraphicMode2203'"},
       {R"({"file":"a","TimerA":true,"timera":false})", "1: TimerA is named twice"},
       {R"({"file":"a","file":"b"})", "1: file is named twice"},
       {R"({"file":"a","TimerA":"maybe"})", "1: TimerA cannot be \"maybe\": use on or off"},
-      {R"({"file":"a","TimerB":1})", "1: TimerB cannot be 1: use on or off"},
+      {R"({"file":"a","TimerB":2})", "1: TimerB cannot be 2: use on or off"},
       {R"({"file":"a","LimitTime":65536})",
        "1: LimitTime cannot be 65536: use a number from 0 to 65535"},
       {R"({"file":"a","LimitTime":-1})", "1: LimitTime cannot be -1: use a number from 0 to 65535"},

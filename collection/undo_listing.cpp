@@ -2,7 +2,6 @@
 #include "collection/undo_listing.h"
 
 #include "listing/block_listing.h"
-#include "listing/rows.h"
 #include "platform/standard.h"
 
 UndoListing::~UndoListing() {
@@ -25,7 +24,8 @@ bool UndoListing::add(std::string_view file, const FileIdentity& identity,
 }
 
 void UndoListing::withdraw(std::string_view file) {
-  rows_ += csvField(file) + "," + lineEnd();
+  rows_ += withdrawnBlockListingRow(file);
+  rows_ += lineEnd();
 }
 
 void UndoListing::addAgain(std::string_view file, const SoundImage::Block& before) {

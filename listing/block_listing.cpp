@@ -1,7 +1,9 @@
-// The Block listing's heading and rows as --undo writes them, and its Block
-// cells read back as the seven bytes they spell.
+// The Block listing's heading and rows as --undo writes them, its Block
+// cells read back as the seven bytes they spell, and the rows of a file
+// named again combined into the one to put back.
 #include "listing/block_listing.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -14,6 +16,10 @@ namespace {
 // Two hex digits a byte of the block.
 constexpr std::size_t kBlockDigits = 2 * std::tuple_size_v<SoundImage::Block>;
 
+std::string blockCell(const SoundImage::Block& block) {
+  return hexBytes(std::string_view(reinterpret_cast<const char*>(block.data()), block.size()));
+}
+
 }  // namespace
 
 std::string blockListingHeading() {
@@ -21,8 +27,11 @@ std::string blockListingHeading() {
 }
 
 std::string blockListingRow(std::string_view file, const SoundImage::Block& block) {
-  return csvField(file) + "," +
-         hexBytes(std::string_view(reinterpret_cast<const char*>(block.data()), block.size()));
+  return csvField(file) + "," + blockCell(block);
+}
+
+std::string withdrawnBlockListingRow(std::string_view file) {
+  return csvField(file) + ",";
 }
 
 std::optional<SoundImage::Block> blockFromCell(std::string_view cell) {
@@ -37,4 +46,14 @@ std::optional<SoundImage::Block> blockFromCell(std::string_view cell) {
 
 std::string blockCellHint() {
   return "use " + std::to_string(kBlockDigits) + " hex digits";
+}
+
+bool combineBlockRows(ListingRow& first, const ListingRow& later) {
+  const bool empty = !later.block && std::none_of(later.values.begin(), later.values.end(),
+                                                  [](const auto& v) { return v.has_value(); });
+  if (!first.block || (!later.block && !empty)) return false;
+  // The later row is the one to put back, in the first's place; an empty
+  // one leaves the file as it is now.
+  first.block = later.block;
+  return true;
 }

@@ -1,7 +1,9 @@
 // The Block listing: the CSV form with a File and a Block column, one row a
 // file holding its settings block's seven bytes (0x389 to 0x38F) in hex.
 // --undo writes it before a run changes any file, and --apply reads it back
-// to put each block back as it was. Both sides of its Block column are here.
+// to put each block back as it was. Its rows as they are written, its Block
+// cells as they are read, and how the rows of one file named again combine
+// are all here.
 #pragma once
 
 #include <optional>
@@ -9,6 +11,7 @@
 #include <string_view>
 
 #include "image/sound_image.h"
+#include "listing/listing.h"
 
 /// Returns the heading line of a Block listing, "File,Block", without a
 /// line end.
@@ -19,9 +22,21 @@ std::string blockListingHeading();
 /// bytes as 14 lowercase hex digits; no line end.
 std::string blockListingRow(std::string_view file, const SoundImage::Block& block);
 
+/// Returns the row that withdraws `file`'s earlier rows, when the run did not
+/// write it after all: its name, then an empty Block cell. No line end.
+std::string withdrawnBlockListingRow(std::string_view file);
+
 /// Returns the block a Block cell spells, 14 hex digits in either case, two
 /// a byte; nothing when the cell spells no block.
 std::optional<SoundImage::Block> blockFromCell(std::string_view cell);
 
 /// Returns what a Block cell takes, for a message: "use 14 hex digits".
 std::string blockCellHint();
+
+/// Takes `later`, a row naming `first`'s file again, into `first`: a Block
+/// listing names a file again when another program changed its block while
+/// the run went on (`later` then holds what the run's write replaced), or
+/// with empty cells when the run did not write it after all (nothing is put
+/// back). Returns false when the two rows do not combine so: the file is
+/// listed twice.
+bool combineBlockRows(ListingRow& first, const ListingRow& later);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "listing/block_listing.h"
 #include "listing/listing_messages.h"
 
 namespace {
@@ -117,20 +118,10 @@ bool ListingReader::addRow(ListingRow&& row) {
   // A repeat is found as it comes, so an endless `yes a.dat,on` stops at once.
   const auto [earlier, added] = names_.insert(rows_.size() - 1);
   if (added) return true;
-  ListingRow repeated = std::move(rows_.back());
+  const ListingRow repeated = std::move(rows_.back());
   rows_.pop_back();
-  // An undo listing names a file again when another program changed its
-  // block while the run went on: the later row holds what the run's write
-  // replaced, and is the one to put back.
-  // A later row with an empty Block cell says the run did not write the
-  // file after all: there is nothing to put back.
-  ListingRow& first = rows_[*earlier];
-  const bool empty = !repeated.block && std::none_of(repeated.values.begin(), repeated.values.end(),
-                                                     [](const auto& v) { return v.has_value(); });
-  if (first.block && (repeated.block || empty)) {
-    first.block = repeated.block;
-    return true;
-  }
+  // Only a Block listing names a file again.
+  if (combineBlockRows(rows_[*earlier], repeated)) return true;
   return fail("'" + shown(repeated.file) + "' is listed twice");
 }
 

@@ -109,6 +109,9 @@ bool ListingReader::endCsvRecord() {
 }
 
 bool ListingReader::readHeader() {
+  const auto named = [this](std::size_t column) {
+    return std::find(columns_.begin(), columns_.end(), column) != columns_.end();
+  };
   for (const std::string& cell : cells_) {
     // A header that ends in a comma, as some spreadsheets write it, has an
     // empty last column, which names nothing: its cells must stay empty.
@@ -118,23 +121,19 @@ bool ListingReader::readHeader() {
     }
     const std::size_t column = columnNamed(cell, false);
     if (column == kNoColumn) return fail(noSettingCalled(cell, shown(cell)));
-    if (std::find(columns_.begin(), columns_.end(), column) != columns_.end()) {
-      return fail(std::string(columnName(column, false)) + " is named twice");
-    }
+    if (named(column)) return fail(std::string(columnName(column, false)) + " is named twice");
     columns_.push_back(column);
     // A Block cell holds every setting, so no setting's own cell may say
     // otherwise in the same row.
     const auto setting = std::find_if(columns_.begin(), columns_.end(),
-                                      [](std::size_t named) { return named < kSettingCount; });
-    if (setting != columns_.end() &&
-        std::find(columns_.begin(), columns_.end(), kBlockColumn) != columns_.end()) {
+                                      [](std::size_t column) { return column < kSettingCount; });
+    if (setting != columns_.end() && named(kBlockColumn)) {
       return fail("Block cannot go with " + std::string(kSettings[*setting].name) +
                   ": a Block cell sets all seven bytes");
     }
   }
-  if (std::find(columns_.begin(), columns_.end(), kFileColumn) == columns_.end()) {
-    return fail("the header has no File column");
-  }
+  if (!named(kFileColumn)) return fail("the header has no File column");
+  if (named(kWrittenColumn) && !named(kBlockColumn)) return fail("Written goes only with Block");
   return true;
 }
 
@@ -154,11 +153,9 @@ bool ListingReader::readCsvRow() {
       const long value = settingValue(setting, cell);
       if (value < 0) return fail(badValue(setting, "'" + shown(cell) + "'"));
       row.values[column] = static_cast<std::uint16_t>(value);
-    } else if (column == kBlockColumn && !cell.empty()) {
-      row.block = blockFromCell(cell);
-      if (!row.block) {
-        return fail(badValue(columnName(column, false), "'" + shown(cell) + "'", blockCellHint()));
-      }
+    } else if (column == kBlockColumn || column == kWrittenColumn) {
+      std::string problem = takeBlockCell(cell, column == kWrittenColumn, row);
+      if (!problem.empty()) return fail(std::move(problem));
     } else if (column == kNoColumn && !cell.empty()) {
       return fail("the header names no column for '" + shown(cell) + "'");
     }

@@ -28,6 +28,9 @@ struct ListingRow {
   /// from a CSV Block cell; absent when the row has none, and then `values`
   /// say what to set. A row with a block has no values.
   std::optional<SoundImage::Block> block;
+  /// The block the run that wrote the listing wrote in the file, from a
+  /// Written cell beside the Block one; absent when the row has none.
+  std::optional<SoundImage::Block> written;
 };
 
 /// Reads a listing in the form --show --csv or --show --json writes, or as
@@ -44,7 +47,8 @@ struct ListingRow {
 /// spreadsheets add them, and so is a header's empty last column, whose
 /// cells must be empty. In place of setting columns a CSV listing may have
 /// a Block column: 14 hex digits, the block's bytes as they are, or empty
-/// to leave the file as it is.
+/// to leave the file as it is; and beside it a Written column, the block a
+/// run wrote, in the same form.
 ///
 /// A JSON line is an object with "file" and any of the settings as keys, in
 /// any letter case; null, "" or an absent key leaves a setting as it is. A

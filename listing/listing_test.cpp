@@ -64,8 +64,8 @@ TEST(ListingCsv, RowsFollowTheHeader) {
 }
 
 // The rows, a line each: the name, then each value or '-' for none, then the
-// block in hex when there is one; or "LINE: error" when the listing is
-// refused.
+// block and the block written in hex when there are; or "LINE: error" when
+// the listing is refused.
 std::string readIn(std::string_view listing, std::size_t chunk, bool endsAtCtrlZ) {
   ListingReader reader;
   reader.endsAtCtrlZ(endsAtCtrlZ);
@@ -82,9 +82,10 @@ std::string readIn(std::string_view listing, std::size_t chunk, bool endsAtCtrlZ
     for (const std::optional<std::uint16_t>& value : row.values) {
       text += value ? " " + std::to_string(*value) : " -";
     }
-    if (row.block) {
+    for (const auto& block : {row.block, row.written}) {
+      if (!block) continue;
       text += ' ';
-      for (const std::uint8_t byte : *row.block) {
+      for (const std::uint8_t byte : *block) {
         text += "0123456789abcdef"[byte >> 4];
         text += "0123456789abcdef"[byte & 0xF];
       }
@@ -154,6 +155,13 @@ TEST(ListingReader, ReadsCsv) {
       // the run: the later row is the one to put back, in the first's place.
       {"File,Block\na,00000000000000\nb,11111111111111\na,22222222222222\n",
        "a - - - - - - 22222222222222\nb - - - - - - 11111111111111\n"},
+      // With the block each run's write put in its place; a withdrawn row
+      // leaves the file as it is.
+      {blockListingHeading(true) + "\n" + blockListingRow("a", {}, true, {{9}}) + "\n" +
+           blockListingRow("b", {}, true) + "\n" +
+           blockListingRow("a", {0, 1, 2, 3, 4, 5, 6}, true, {{7}}) + "\n" +
+           withdrawnBlockListingRow("b", true) + "\n",
+       "a - - - - - - 00010203040506 07000000000000\nb - - - - - -\n"},
       // A row of 1 MiB, with or without its line end.
       {"File,TimerA\r\n" + std::string(kMiB - 3, 'n') + ",on\r\n",
        std::string(kMiB - 3, 'n') + " 1 - - - - -\n"},
@@ -223,6 +231,8 @@ TEST(ListingReader, RefusesBadCsv) {
       {"File,Block\na,0123456789abcdef\n",
        "2: Block cannot be '0123456789abcdef': use 14 hex digits"},
       {"File,Block\na,0123456789abcg\n", "2: Block cannot be '0123456789abcg': use 14 hex digits"},
+      {"File,Block,Written\na,00000000000000,0\n", "2: Written cannot be '0': use 14 hex digits"},
+      {"File,Written\n", "1: Written goes only with Block"},
       {"file,SaveMark,File\n", "1: File is named twice"},
       {"File,TimerB\na,on\nb, on\n", "3: TimerB cannot be ' on': use on or off"},
       {"File,LimitTime\na,65536\n", "2: LimitTime cannot be '65536': use a number from 0 to 65535"},

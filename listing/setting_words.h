@@ -17,6 +17,9 @@ inline constexpr std::string_view kSaveMarkKey = "saveMark";
 inline constexpr std::string_view kFileBytesKey = "fileBytes";
 /// The CSV column of a block's seven bytes in hex, as --undo writes them.
 inline constexpr std::string_view kBlockName = "Block";
+/// The CSV column of the block a run wrote in the file, in hex, beside its
+/// Block column.
+inline constexpr std::string_view kWrittenName = "Written";
 
 /// The word a switch's value is written as: "on" or "off".
 inline constexpr std::string_view switchWord(bool on) {

@@ -48,7 +48,10 @@ struct ListingRow {
 /// cells must be empty. In place of setting columns a CSV listing may have
 /// a Block column: 14 hex digits, the block's bytes as they are, or empty
 /// to leave the file as it is; and beside it a Written column, the block a
-/// run wrote, in the same form.
+/// run wrote, in the same form. A Block listing, as --undo writes it, ends
+/// every row with a line end: a last row without one, or NUL bytes where
+/// the last rows would be, is from a write cut short before any file of its
+/// batch was written, and is passed over (see passedOver()).
 ///
 /// A JSON line is an object with "file" and any of the settings as keys, in
 /// any letter case; null, "" or an absent key leaves a setting as it is. A
@@ -90,6 +93,9 @@ class ListingReader {
   /// What is wrong with the listing, one line without a line end; empty
   /// while nothing is.
   const std::string& error() const { return error_; }
+  /// The 1-based line of a Block listing's unfinished last row, which
+  /// finish() passed over; 0 when it passed over none.
+  std::size_t passedOver() const { return passedOver_; }
 
  private:
   enum class Form { Unknown, Csv, Json, JsonArray };
@@ -111,6 +117,9 @@ class ListingReader {
   bool takeText(std::string_view text);
   // Counts the line ends: LF, CR LF or CR alone, as text editors show them.
   void countLine(char c);
+  // Takes the NUL bytes a Block listing may end in, from `chunk` on; false
+  // when anything else follows them.
+  bool takeNulTail(std::string_view chunk);
   // Keeps a row either form read, unless its name is missing or listed
   // already; false when the listing is unusable.
   bool addRow(ListingRow&& row);
@@ -169,6 +178,9 @@ class ListingReader {
   // Per column: a setting's index in kSettings, another column's, or
   // kNoColumn for a header's empty last column.
   std::vector<std::size_t> columns_;
+  bool blockListing_ = false;   // the header names a Block column
+  std::size_t nulBytes_ = 0;    // the NUL bytes a Block listing ends in, so far
+  std::size_t passedOver_ = 0;  // the line of the torn last row passed over
 
   std::string jsonLine_;  // the JSON line, or the array's row, so far
   InArray inArray_ = InArray::First;

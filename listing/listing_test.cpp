@@ -64,8 +64,8 @@ TEST(ListingCsv, RowsFollowTheHeader) {
 }
 
 // The rows, a line each: the name, then each value or '-' for none, then the
-// block and the block written in hex when there are; or "LINE: error" when
-// the listing is refused.
+// block and the block written in hex when there are; then the line of a
+// last row passed over; or "LINE: error" when the listing is refused.
 std::string readIn(std::string_view listing, std::size_t chunk, bool endsAtCtrlZ) {
   ListingReader reader;
   reader.endsAtCtrlZ(endsAtCtrlZ);
@@ -92,6 +92,7 @@ std::string readIn(std::string_view listing, std::size_t chunk, bool endsAtCtrlZ
     }
     text += '\n';
   }
+  if (reader.passedOver() != 0) text += "passed over " + std::to_string(reader.passedOver());
   return text;
 }
 
@@ -162,6 +163,14 @@ TEST(ListingReader, ReadsCsv) {
            blockListingRow("a", {0, 1, 2, 3, 4, 5, 6}, true, {{7}}) + "\n" +
            withdrawnBlockListingRow("b", true) + "\n",
        "a - - - - - - 00010203040506 07000000000000\nb - - - - - -\n"},
+      // A Block listing's last row torn by a power loss is passed over: cut
+      // short, ending in NUL bytes, or whole but without its line end.
+      {"File,Block\na,00000000000000\nb,0000" + std::string(3, '\0'),
+       "a - - - - - - 00000000000000\npassed over 3"},
+      {"File,Block\r\na,00000000000000\r\n" + std::string(9, '\0'),
+       "a - - - - - - 00000000000000\npassed over 3"},
+      {"File,Block\na,00000000000000\nb,11111111111111",
+       "a - - - - - - 00000000000000\npassed over 3"},
       // A row of 1 MiB, with or without its line end.
       {"File,TimerA\r\n" + std::string(kMiB - 3, 'n') + ",on\r\n",
        std::string(kMiB - 3, 'n') + " 1 - - - - -\n"},
@@ -233,6 +242,10 @@ TEST(ListingReader, RefusesBadCsv) {
       {"File,Block\na,0123456789abcg\n", "2: Block cannot be '0123456789abcg': use 14 hex digits"},
       {"File,Block,Written\na,00000000000000,0\n", "2: Written cannot be '0': use 14 hex digits"},
       {"File,Written\n", "1: Written goes only with Block"},
+      // Only the last row of a Block listing may be torn.
+      {"File,Block\na,0000\nb,00000000000000", "2: Block cannot be '0000': use 14 hex digits"},
+      {"File,Block\n" + std::string(2, '\0') + "a,00000000000000\n",
+       "2: the listing holds a NUL byte"},
       {"file,SaveMark,File\n", "1: File is named twice"},
       {"File,TimerB\na,on\nb, on\n", "3: TimerB cannot be ' on': use on or off"},
       {"File,LimitTime\na,65536\n", "2: LimitTime cannot be '65536': use a number from 0 to 65535"},

@@ -67,7 +67,14 @@ bool readListing(const std::string& listing, InputSource& input, FileAccess& fil
     putLine(errors, problemLine(shown, systemWords(readError)));
     return false;
   }
-  if (reader.finish()) return true;
+  if (reader.finish()) {
+    // A row torn by a power loss: its batch never reached its files.
+    if (reader.passedOver() != 0) {
+      putLine(errors, problemLine(shown + ":" + std::to_string(reader.passedOver()),
+                                  "passed over the unfinished last row"));
+    }
+    return true;
+  }
   putLine(errors, problemLine(shown + ":" + std::to_string(reader.errorLine()), reader.error()));
   return false;
 }

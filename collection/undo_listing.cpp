@@ -2,7 +2,6 @@
 #include "collection/undo_listing.h"
 
 #include "listing/block_listing.h"
-#include "listing/rows.h"
 #include "platform/standard.h"
 
 UndoListing::~UndoListing() {
@@ -14,22 +13,25 @@ int UndoListing::create(const std::string& path) {
   if (opened.file == kNoFile) return opened.error;
   file_ = opened.file;
   identity_ = opened.identity;
-  return put(blockListingHeading() + lineEnd());
+  return put(blockListingHeading(withWritten_) + lineEnd());
 }
 
 bool UndoListing::add(std::string_view file, const FileIdentity& identity,
-                      const SoundImage::Block& before) {
+                      const SoundImage::Block& before,
+                      const std::optional<SoundImage::Block>& written) {
   if (!written_.insert({identity.volume, identity.index}).second) return false;
-  addAgain(file, before);
+  addAgain(file, before, written);
   return true;
 }
 
 void UndoListing::withdraw(std::string_view file) {
-  rows_ += csvField(file) + "," + lineEnd();
+  rows_ += withdrawnBlockListingRow(file, withWritten_);
+  rows_ += lineEnd();
 }
 
-void UndoListing::addAgain(std::string_view file, const SoundImage::Block& before) {
-  rows_ += blockListingRow(file, before);
+void UndoListing::addAgain(std::string_view file, const SoundImage::Block& before,
+                           const std::optional<SoundImage::Block>& written) {
+  rows_ += blockListingRow(file, before, withWritten_, written);
   rows_ += lineEnd();
 }
 

@@ -1,9 +1,11 @@
 // The --undo listing: a CSV listing with a File and a Block column, a row a
 // file written, holding the block as it was before the run wrote it, so
-// that --apply of the listing gives every file back byte for byte.
+// that --apply of the listing gives every file back byte for byte; and, in
+// a listing made with it, a Written column holding what the run wrote.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -18,7 +20,10 @@
 /// every file it changed.
 class UndoListing {
  public:
-  explicit UndoListing(FileAccess& files) : files_(files) {}
+  /// `withWritten` gives the listing its Written column; without it, the
+  /// listing has the File and Block columns alone.
+  explicit UndoListing(FileAccess& files, bool withWritten = false)
+      : files_(files), withWritten_(withWritten) {}
   UndoListing(const UndoListing&) = delete;
   UndoListing& operator=(const UndoListing&) = delete;
   ~UndoListing();
@@ -27,15 +32,18 @@ class UndoListing {
   /// or why not (FileError::Exists when anything has that name).
   int create(const std::string& path);
   /// Adds the row of `file`, which is `identity`, with the block it holds
-  /// before the write. A file listed already (under another name, or
-  /// through a hard link) gets no second row: its first row holds the bytes
-  /// it had before the run.
+  /// before the write, and in the Written column `written`, the block the
+  /// write puts in its place (an empty cell when absent). A file listed
+  /// already (under another name, or through a hard link) gets no second
+  /// row: its first row holds the bytes it had before the run.
   /// Returns true when it added a row.
-  bool add(std::string_view file, const FileIdentity& identity, const SoundImage::Block& before);
+  bool add(std::string_view file, const FileIdentity& identity, const SoundImage::Block& before,
+           const std::optional<SoundImage::Block>& written = std::nullopt);
   /// Adds a row of `file` once more, with the block it holds now, before a
   /// write: another program changed it since its first row was written.
   /// The later row is the one --apply takes.
-  void addAgain(std::string_view file, const SoundImage::Block& before);
+  void addAgain(std::string_view file, const SoundImage::Block& before,
+                const std::optional<SoundImage::Block>& written = std::nullopt);
   /// Adds a row of `file` with an empty Block cell, when the run did not
   /// write it after all (replaced, refused, no longer to change): the
   /// file's earlier row is then not put back, whatever holds the name.
@@ -54,6 +62,7 @@ class UndoListing {
   int put(const std::string& lines);
 
   FileAccess& files_;
+  bool withWritten_;
   FileHandle file_ = kNoFile;
   FileIdentity identity_;
   std::uint64_t offset_ = 0;

@@ -24,6 +24,14 @@ std::string cellCount(std::size_t n) {
 }  // namespace
 
 bool ListingReader::finishCsv() {
+  // A Block listing's rows go out with their line ends, and a batch of them
+  // reaches the disk before any of its files is written: a last row without
+  // one, or NUL bytes in its place, is from a write that never finished.
+  if (nulBytes_ > 0) return true;
+  if (inRow_ && blockListing_) {
+    passedOver_ = rowLine_;
+    return true;
+  }
   if (!inRow_) return true;
   if (cell_ == Cell::Quoted) return fail("a quoted cell is not closed");
   return endCsvRecord();
@@ -109,26 +117,32 @@ bool ListingReader::endCsvRecord() {
 }
 
 bool ListingReader::readHeader() {
+  const auto named = [this](std::size_t column) {
+    return std::find(columns_.begin(), columns_.end(), column) != columns_.end();
+  };
   for (const std::string& cell : cells_) {
+    // A header that ends in a comma, as some spreadsheets write it, has an
+    // empty last column, which names nothing: its cells must stay empty.
+    if (cell.empty() && columns_.size() + 1 == cellCount_ && cellCount_ > 1) {
+      columns_.push_back(kNoColumn);
+      break;
+    }
     const std::size_t column = columnNamed(cell, false);
     if (column == kNoColumn) return fail(noSettingCalled(cell, shown(cell)));
-    if (std::find(columns_.begin(), columns_.end(), column) != columns_.end()) {
-      return fail(std::string(columnName(column, false)) + " is named twice");
-    }
+    if (named(column)) return fail(std::string(columnName(column, false)) + " is named twice");
     columns_.push_back(column);
     // A Block cell holds every setting, so no setting's own cell may say
     // otherwise in the same row.
     const auto setting = std::find_if(columns_.begin(), columns_.end(),
-                                      [](std::size_t named) { return named < kSettingCount; });
-    if (setting != columns_.end() &&
-        std::find(columns_.begin(), columns_.end(), kBlockColumn) != columns_.end()) {
+                                      [](std::size_t column) { return column < kSettingCount; });
+    if (setting != columns_.end() && named(kBlockColumn)) {
       return fail("Block cannot go with " + std::string(kSettings[*setting].name) +
                   ": a Block cell sets all seven bytes");
     }
   }
-  if (std::find(columns_.begin(), columns_.end(), kFileColumn) == columns_.end()) {
-    return fail("the header has no File column");
-  }
+  if (!named(kFileColumn)) return fail("the header has no File column");
+  blockListing_ = named(kBlockColumn);
+  if (named(kWrittenColumn) && !blockListing_) return fail("Written goes only with Block");
   return true;
 }
 
@@ -148,11 +162,11 @@ bool ListingReader::readCsvRow() {
       const long value = settingValue(setting, cell);
       if (value < 0) return fail(badValue(setting, "'" + shown(cell) + "'"));
       row.values[column] = static_cast<std::uint16_t>(value);
-    } else if (column == kBlockColumn && !cell.empty()) {
-      row.block = blockFromCell(cell);
-      if (!row.block) {
-        return fail(badValue(columnName(column, false), "'" + shown(cell) + "'", blockCellHint()));
-      }
+    } else if (column == kBlockColumn || column == kWrittenColumn) {
+      std::string problem = takeBlockCell(cell, column == kWrittenColumn, row);
+      if (!problem.empty()) return fail(std::move(problem));
+    } else if (column == kNoColumn && !cell.empty()) {
+      return fail("the header names no column for '" + shown(cell) + "'");
     }
   }
   return addRow(std::move(row));

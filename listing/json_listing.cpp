@@ -72,8 +72,10 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
   bool number_integer(number_integer_t val) override {
     return value(-1, val == 0 ? 0 : -1, std::to_string(val));
   }
+  // A switch may be 1 or 0, as tools that hold a boolean as a number write it.
   bool number_unsigned(number_unsigned_t val) override {
-    return value(-1, val <= 65535 ? static_cast<long>(val) : -1, std::to_string(val));
+    return value(val <= 1 ? static_cast<long>(val) : -1, val <= 65535 ? static_cast<long>(val) : -1,
+                 std::to_string(val));
   }
   // A number with a fraction or an exponent, as tools that hold every
   // number as a double write them (6798.0).
@@ -89,7 +91,11 @@ class JsonRow final : public nlohmann::json_sax<nlohmann::json> {
       hasFileBytes_ = true;
       return true;
     }
-    // Tools that keep every cell as text write LimitTime as "6798".
+    // An empty string is the empty CSV cell a tool turned into JSON: it
+    // leaves the setting as it is, as null does.
+    if (depth_ == 1 && column_ < kSettingCount && val.empty()) return true;
+    // Tools that keep every cell as text write LimitTime as "6798" and a
+    // switch as "true".
     return value(switchValue(val), limitTimeValue(val), val, true);
   }
   bool binary(binary_t& /*val*/) override { return true; }  // only in binary formats

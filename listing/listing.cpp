@@ -1,12 +1,13 @@
 // The listing's bytes before either form reads them: a UTF-8 BOM passed
-// over, UTF-16 and NUL bytes refused, a last Ctrl+Z dropped when told, the
-// lines counted, and the form told by the first character; then the rows
-// each form reads, kept once a name.
+// over, UTF-16 and NUL bytes refused (but for a Block listing's torn tail),
+// a last Ctrl+Z dropped when told, the lines counted, and the form told by
+// the first character; then the rows each form reads, kept once a name.
 #include "listing/listing.h"
 
 #include <algorithm>
 #include <utility>
 
+#include "listing/block_listing.h"
 #include "listing/listing_messages.h"
 
 namespace {
@@ -42,11 +43,18 @@ bool ListingReader::feed(std::string_view chunk) {
 }
 
 bool ListingReader::takeBytes(std::string_view chunk) {
+  if (nulBytes_ > 0) return takeNulTail(chunk);
   // No file name holds a NUL, and no text listing does: refusing it at once
   // stops `--apply /dev/zero` before it fills the memory.
   const std::size_t nul = chunk.find('\0');
   if (nul != std::string_view::npos) {
     if (!takeBytes(chunk.substr(0, nul))) return false;
+    // Where a power loss cut a write short, the file may end in NUL bytes in
+    // place of the rows that never reached the disk.
+    if (blockListing_) {
+      passedOver_ = inRow_ ? rowLine_ : line_;
+      return takeNulTail(chunk.substr(nul));
+    }
     rowLine_ = line_;
     return fail("the listing holds a NUL byte");
   }
@@ -57,6 +65,15 @@ bool ListingReader::takeBytes(std::string_view chunk) {
     if (!readBom(false)) return false;
   }
   return takeText(chunk);
+}
+
+bool ListingReader::takeNulTail(std::string_view chunk) {
+  const std::size_t other = std::min(chunk.find_first_not_of('\0'), chunk.size());
+  nulBytes_ += other;
+  // A tail is at most a write's length; an endless one is no listing.
+  if (other == chunk.size() && nulBytes_ <= kMaxListingBytes) return true;
+  rowLine_ = line_;
+  return fail("the listing holds a NUL byte");
 }
 
 bool ListingReader::finish() {
@@ -117,20 +134,10 @@ bool ListingReader::addRow(ListingRow&& row) {
   // A repeat is found as it comes, so an endless `yes a.dat,on` stops at once.
   const auto [earlier, added] = names_.insert(rows_.size() - 1);
   if (added) return true;
-  ListingRow repeated = std::move(rows_.back());
+  const ListingRow repeated = std::move(rows_.back());
   rows_.pop_back();
-  // An undo listing names a file again when another program changed its
-  // block while the run went on: the later row holds what the run's write
-  // replaced, and is the one to put back.
-  // A later row with an empty Block cell says the run did not write the
-  // file after all: there is nothing to put back.
-  ListingRow& first = rows_[*earlier];
-  const bool empty = !repeated.block && std::none_of(repeated.values.begin(), repeated.values.end(),
-                                                     [](const auto& v) { return v.has_value(); });
-  if (first.block && (repeated.block || empty)) {
-    first.block = repeated.block;
-    return true;
-  }
+  // Only a Block listing names a file again.
+  if (combineBlockRows(rows_[*earlier], repeated)) return true;
   return fail("'" + shown(repeated.file) + "' is listed twice");
 }
 

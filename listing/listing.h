@@ -28,6 +28,9 @@ struct ListingRow {
   /// from a CSV Block cell; absent when the row has none, and then `values`
   /// say what to set. A row with a block has no values.
   std::optional<SoundImage::Block> block;
+  /// The block the run that wrote the listing wrote in the file, from a
+  /// Written cell beside the Block one; absent when the row has none.
+  std::optional<SoundImage::Block> written;
 };
 
 /// Reads a listing in the form --show --csv or --show --json writes, or as
@@ -41,11 +44,19 @@ struct ListingRow {
 /// A CSV listing has a header naming a File column and any of the settings,
 /// in any order and letter case; empty cells and absent columns leave a
 /// setting as it is. Rows whose cells are all empty are skipped, as
-/// spreadsheets add them. In place of setting columns a CSV listing may
-/// have a Block column: 14 hex digits, the block's bytes as they are, or
-/// empty to leave the file as it is. A JSON line is an object with "file" and any of
-/// the settings as keys, in any letter case; null or an absent key leaves a
-/// setting as it is. A name that is no UTF-8 comes as "fileBytes", its bytes
+/// spreadsheets add them, and so is a header's empty last column, whose
+/// cells must be empty. In place of setting columns a CSV listing may have
+/// a Block column: 14 hex digits, the block's bytes as they are, or empty
+/// to leave the file as it is; and beside it a Written column, the block a
+/// run wrote, in the same form. A Block listing, as --undo writes it, ends
+/// every row with a line end: a last row without one, or NUL bytes where
+/// the last rows would be, is from a write cut short before any file of its
+/// batch was written, and is passed over (see passedOver()).
+///
+/// A JSON line is an object with "file" and any of the settings as keys, in
+/// any letter case; null, "" or an absent key leaves a setting as it is. A
+/// switch is also true or false, as a JSON boolean or a string, or the
+/// number 1 or 0. A name that is no UTF-8 comes as "fileBytes", its bytes
 /// as hex digits, which then name the file in place of "file". LimitTime
 /// may be a whole number written with a fraction (6798.0) or a string of
 /// its digits. In a JSON array the objects are read as JSON lines are, each
@@ -82,6 +93,9 @@ class ListingReader {
   /// What is wrong with the listing, one line without a line end; empty
   /// while nothing is.
   const std::string& error() const { return error_; }
+  /// The 1-based line of a Block listing's unfinished last row, which
+  /// finish() passed over; 0 when it passed over none.
+  std::size_t passedOver() const { return passedOver_; }
 
  private:
   enum class Form { Unknown, Csv, Json, JsonArray };
@@ -103,6 +117,9 @@ class ListingReader {
   bool takeText(std::string_view text);
   // Counts the line ends: LF, CR LF or CR alone, as text editors show them.
   void countLine(char c);
+  // Takes the NUL bytes a Block listing may end in, from `chunk` on; false
+  // when anything else follows them.
+  bool takeNulTail(std::string_view chunk);
   // Keeps a row either form read, unless its name is missing or listed
   // already; false when the listing is unusable.
   bool addRow(ListingRow&& row);
@@ -158,8 +175,12 @@ class ListingReader {
   std::size_t cellCount_ = 1;                                     // all the row's cells
   bool blankRow_ = true;      // no cell of the row holds anything yet
   std::size_t rowBytes_ = 0;  // the row's bytes so far, its line end not counted
-  // Per column: a setting's index in kSettings, or kFileColumn, kMarkColumn.
+  // Per column: a setting's index in kSettings, another column's, or
+  // kNoColumn for a header's empty last column.
   std::vector<std::size_t> columns_;
+  bool blockListing_ = false;   // the header names a Block column
+  std::size_t nulBytes_ = 0;    // the NUL bytes a Block listing ends in, so far
+  std::size_t passedOver_ = 0;  // the line of the torn last row passed over
 
   std::string jsonLine_;  // the JSON line, or the array's row, so far
   InArray inArray_ = InArray::First;

@@ -1,8 +1,8 @@
 // The columns of a listing row in either form: the settings in kSettings
 // order, then those past them (the file's name, the save mark, a name's
-// bytes, the block), each with its CSV heading and its JSON key; the hex
-// that a name's bytes and a block are written in; and the most a row may
-// hold.
+// bytes, the block and the block written), each with its CSV heading and
+// its JSON key; the hex that a name's bytes and a block are written in; and
+// the most a row may hold.
 #pragma once
 
 #include <cstddef>
@@ -27,11 +27,14 @@ inline constexpr ColumnHeading kHeadings[] = {
     {"", kFileBytesKey},
     // The settings block's seven bytes in hex, written as they are.
     {kBlockName, ""},
+    // The block a run wrote in their place, in hex.
+    {kWrittenName, ""},
 };
 /// SaveMark's column, kSettingCount + 1, is taken and ignored.
 inline constexpr std::size_t kFileColumn = kSettingCount;
 inline constexpr std::size_t kFileBytesColumn = kSettingCount + 2;
 inline constexpr std::size_t kBlockColumn = kSettingCount + 3;
+inline constexpr std::size_t kWrittenColumn = kSettingCount + 4;
 /// One past the last column: no column at all.
 inline constexpr std::size_t kNoColumn = kSettingCount + sizeof kHeadings / sizeof kHeadings[0];
 

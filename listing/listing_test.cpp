@@ -64,8 +64,8 @@ TEST(ListingCsv, RowsFollowTheHeader) {
 }
 
 // The rows, a line each: the name, then each value or '-' for none, then the
-// block in hex when there is one; or "LINE: error" when the listing is
-// refused.
+// block and the block written in hex when there are; then the line of a
+// last row passed over; or "LINE: error" when the listing is refused.
 std::string readIn(std::string_view listing, std::size_t chunk, bool endsAtCtrlZ) {
   ListingReader reader;
   reader.endsAtCtrlZ(endsAtCtrlZ);
@@ -82,15 +82,17 @@ std::string readIn(std::string_view listing, std::size_t chunk, bool endsAtCtrlZ
     for (const std::optional<std::uint16_t>& value : row.values) {
       text += value ? " " + std::to_string(*value) : " -";
     }
-    if (row.block) {
+    for (const auto& block : {row.block, row.written}) {
+      if (!block) continue;
       text += ' ';
-      for (const std::uint8_t byte : *row.block) {
+      for (const std::uint8_t byte : *block) {
         text += "0123456789abcdef"[byte >> 4];
         text += "0123456789abcdef"[byte & 0xF];
       }
     }
     text += '\n';
   }
+  if (reader.passedOver() != 0) text += "passed over " + std::to_string(reader.passedOver());
   return text;
 }
 
@@ -122,6 +124,11 @@ TEST(ListingReader, ReadsCsv) {
       // Some columns, any order and letter case; empty cells leave a value.
       {"limittime,FILE,timerb\n65535,x.dat,ENABLE\n,y.dat,Disable\n1,z.dat,\n",
        "x.dat - 1 65535 - - -\ny.dat - 0 - - - -\nz.dat - - 1 - - -\n"},
+      // JSON's booleans as Miller writes them in CSV; the menu's label as a name.
+      {"File,TimerA,TimerB\na,TRUE,false\n", "a 1 0 - - - -\n"},
+      {"File,2203graphicECmode\na,on\n", "a - - - - 1 -\n"},
+      // A header ending in a comma, as some spreadsheets write it.
+      {"File,TimerA,\na,on,\n", "a 1 - - - - -\n"},
       {"File\na.dat\nA.dat", "a.dat - - - - - -\nA.dat - - - - - -\n"},
       {"File,TimerA\n", ""},
       // Quoted cells: commas, doubled quotes, LF and CR LF kept in the name.
@@ -149,6 +156,21 @@ TEST(ListingReader, ReadsCsv) {
       // the run: the later row is the one to put back, in the first's place.
       {"File,Block\na,00000000000000\nb,11111111111111\na,22222222222222\n",
        "a - - - - - - 22222222222222\nb - - - - - - 11111111111111\n"},
+      // With the block each run's write put in its place; a withdrawn row
+      // leaves the file as it is.
+      {blockListingHeading(true) + "\n" + blockListingRow("a", {}, true, {{9}}) + "\n" +
+           blockListingRow("b", {}, true) + "\n" +
+           blockListingRow("a", {0, 1, 2, 3, 4, 5, 6}, true, {{7}}) + "\n" +
+           withdrawnBlockListingRow("b", true) + "\n",
+       "a - - - - - - 00010203040506 07000000000000\nb - - - - - -\n"},
+      // A Block listing's last row torn by a power loss is passed over: cut
+      // short, ending in NUL bytes, or whole but without its line end.
+      {"File,Block\na,00000000000000\nb,0000" + std::string(3, '\0'),
+       "a - - - - - - 00000000000000\npassed over 3"},
+      {"File,Block\r\na,00000000000000\r\n" + std::string(9, '\0'),
+       "a - - - - - - 00000000000000\npassed over 3"},
+      {"File,Block\na,00000000000000\nb,11111111111111",
+       "a - - - - - - 00000000000000\npassed over 3"},
       // A row of 1 MiB, with or without its line end.
       {"File,TimerA\r\n" + std::string(kMiB - 3, 'n') + ",on\r\n",
        std::string(kMiB - 3, 'n') + " 1 - - - - -\n"},
@@ -197,7 +219,8 @@ TEST(ListingReader, RefusesBadCsv) {
                    4),
        "1: the listing is UTF-16: save it as UTF-8"},
       {std::string("\xFE\xFF\0F", 4), "1: the listing is UTF-16: save it as UTF-8"},
-      {"File,TimerA,\n", "1: no setting is called ''"},
+      {"File,,TimerA\n", "1: no setting is called ''"},
+      {"File,TimerA,\na,on,x\n", "2: the header names no column for 'x'"},
       {"\xEF\xBB\xBF\xEF\xBB\xBF"
        "File\n",
        "1: no setting is called '<U+FEFF>File'"},
@@ -217,6 +240,12 @@ TEST(ListingReader, RefusesBadCsv) {
       {"File,Block\na,0123456789abcdef\n",
        "2: Block cannot be '0123456789abcdef': use 14 hex digits"},
       {"File,Block\na,0123456789abcg\n", "2: Block cannot be '0123456789abcg': use 14 hex digits"},
+      {"File,Block,Written\na,00000000000000,0\n", "2: Written cannot be '0': use 14 hex digits"},
+      {"File,Written\n", "1: Written goes only with Block"},
+      // Only the last row of a Block listing may be torn.
+      {"File,Block\na,0000\nb,00000000000000", "2: Block cannot be '0000': use 14 hex digits"},
+      {"File,Block\n" + std::string(2, '\0') + "a,00000000000000\n",
+       "2: the listing holds a NUL byte"},
       {"file,SaveMark,File\n", "1: File is named twice"},
       {"File,TimerB\na,on\nb, on\n", "3: TimerB cannot be ' on': use on or off"},
       {"File,LimitTime\na,65536\n", "2: LimitTime cannot be '65536': use a number from 0 to 65535"},
@@ -283,6 +312,11 @@ TEST(ListingReader, ReadsJsonLines) {
        R"({"saveMark":{"Timer":1},"file":"d"})",
        "c - - - - - -\nd - - - - - -\n"},
       {R"({"file":"a","LimitTime":-0})", "a - - 0 - - -\n"},
+      // Switches as tools write a boolean: as text, or as a number; and ""
+      // as they turn an empty CSV cell into JSON.
+      {R"({"file":"a","TimerA":"False","TimerB":"TRUE"})", "a 0 1 - - - -\n"},
+      {R"({"file":"a","TimerA":1,"TimerB":0})", "a 1 0 - - - -\n"},
+      {R"({"file":"a","TimerA":"","LimitTime":""})", "a - - - - - -\n"},
       // LimitTime as other tools write it: a whole number with a fraction or
       // an exponent, or its digits as a string.
       {"{\"file\":\"a\",\"LimitTime\":6798.0}\n{\"file\":\"b\",\"LimitTime\":6.798e3}\n"
@@ -333,15 +367,15 @@ TEST(ListingReader, RefusesBadJsonLines) {
       {"{\"file\":\"a\"}\n\"b\"", "2: the line is not a JSON object"},
       {R"({"file":"a","Timer":true})", "1: no setting is called 'Timer'"},
       {R"({"file":"a","Time\nr":true})", "1: no setting is called 'Time?r'"},
-      {R"({"file":"a","2203GraphicECMode":true})",
-       "1: no setting is called '2203GraphicECMode'; did you mean GraphicECMode2203?"},
+      {R"({"file":"a","GraphicEC2203Mode":true})",
+       "1: no setting is called 'GraphicEC2203Mode'; did you mean GraphicECMode2203?"},
       {R"({"file":"a","Mode EC Graphic 2203":true})",
        "1: no setting is called 'Mode EC Graphic 2203'; did you mean GraphicECMode2203?"},
       {R"({"file":"a","GraphicMode2203":true})", "1: no setting is called 'GraphicMode2203'"},
       {R"({"file":"a","TimerA":true,"timera":false})", "1: TimerA is named twice"},
       {R"({"file":"a","file":"b"})", "1: file is named twice"},
       {R"({"file":"a","TimerA":"maybe"})", "1: TimerA cannot be \"maybe\": use on or off"},
-      {R"({"file":"a","TimerB":1})", "1: TimerB cannot be 1: use on or off"},
+      {R"({"file":"a","TimerB":2})", "1: TimerB cannot be 2: use on or off"},
       {R"({"file":"a","LimitTime":65536})",
        "1: LimitTime cannot be 65536: use a number from 0 to 65535"},
       {R"({"file":"a","LimitTime":-1})", "1: LimitTime cannot be -1: use a number from 0 to 65535"},

@@ -7,9 +7,10 @@
 
 namespace {
 
-// The words a switch takes, the ones it is written as first.
-constexpr std::string_view kOnWords[] = {switchWord(true), "enable", "1"};
-constexpr std::string_view kOffWords[] = {switchWord(false), "disable", "0"};
+// The words a switch takes, the ones it is written as first; true and false
+// as JSON tools write a boolean when they turn it into text (Miller's CSV).
+constexpr std::string_view kOnWords[] = {switchWord(true), "enable", "1", "true"};
+constexpr std::string_view kOffWords[] = {switchWord(false), "disable", "0", "false"};
 
 char lower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -54,6 +55,12 @@ std::string squeezed(std::string_view name) {
   return letters;
 }
 
+std::string withoutSpaces(std::string_view label) {
+  std::string text(label);
+  text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
+  return text;
+}
+
 // True when `letters` are the setting's pieces in some order.
 bool hasPiecesOf(const Setting& setting, std::string_view letters) {
   std::vector<std::string> pieces = namePieces(setting.name);
@@ -78,7 +85,12 @@ bool sameIgnoringCase(std::string_view a, std::string_view b) {
 
 const Setting* findSetting(std::string_view name) {
   for (const Setting& setting : kSettings) {
-    if (sameIgnoringCase(name, setting.name)) return &setting;
+    // Or the menu's label without its space, as "2203GraphicECMode" is typed
+    // from the menu's "2203 GraphicECMode".
+    if (sameIgnoringCase(name, setting.name) ||
+        sameIgnoringCase(name, withoutSpaces(setting.label))) {
+      return &setting;
+    }
   }
   return nullptr;
 }

@@ -17,6 +17,9 @@ inline constexpr std::string_view kSaveMarkKey = "saveMark";
 inline constexpr std::string_view kFileBytesKey = "fileBytes";
 /// The CSV column of a block's seven bytes in hex, as --undo writes them.
 inline constexpr std::string_view kBlockName = "Block";
+/// The CSV column of the block a run wrote in the file, in hex, beside its
+/// Block column.
+inline constexpr std::string_view kWrittenName = "Written";
 
 /// The word a switch's value is written as: "on" or "off".
 inline constexpr std::string_view switchWord(bool on) {
@@ -30,11 +33,12 @@ std::string valueText(const Setting& setting, unsigned value);
 /// True when `a` and `b` are the same text, ASCII letters in either case.
 bool sameIgnoringCase(std::string_view a, std::string_view b);
 
-/// The setting called `name` in any letter case, or nullptr when none is.
+/// The setting called `name`, or its menu label without spaces
+/// ("2203GraphicECMode"), in any letter case; nullptr when none is.
 const Setting* findSetting(std::string_view name);
 
 /// The setting `name` most likely means when no setting is called that: one
-/// whose words and number it has in another order ("2203GraphicECMode"), or
+/// whose words and number it has in another order ("ECGraphicMode2203"), or
 /// with spaces, dots or underscores between them, in any letter case
 /// ("graphic_ec_mode_2203", "LimitEnd Flag"), after the setting's menu
 /// number and a dot ("5.2203 GraphicECMode"); nullptr when none is.
@@ -44,8 +48,8 @@ const Setting* likelySetting(std::string_view name);
 /// echoes it, with "; did you mean NAME?" when likelySetting finds one.
 std::string noSettingCalled(std::string_view name, const std::string& shown);
 
-/// A switch's value for the word: 1 for on, enable or 1; 0 for off, disable
-/// or 0 (any letter case); -1 for any other word.
+/// A switch's value for the word: 1 for on, enable, 1 or true; 0 for off,
+/// disable, 0 or false (any letter case); -1 for any other word.
 int switchValue(std::string_view word);
 
 /// The number for LimitTime: decimal digits only, 0 to 65535; -1 otherwise.

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "collection/history.h"
 #include "collection/messages.h"
 #include "image/settings.h"
 #include "listing/listing.h"
@@ -92,20 +93,51 @@ std::vector<Assignment> assignmentsOf(const ListingRow& row) {
 
 }  // namespace
 
+int readWholeListing(const std::string& listing, InputSource& input, FileAccess& files,
+                     ListingReader& reader, OutputSink& errors) {
+  try {
+    return readListing(listing, input, files, reader, errors) ? 0 : 2;
+  } catch (const std::bad_alloc&) {
+    // Rows beyond what the memory holds: a listing too long to check whole.
+    putLine(errors, problemLine(listing, "too long to hold in memory"));
+    return 2;
+  }
+}
+
 int applyListing(const RunOptions& args, InputSource& input, OutputSink& errors, FileAccess& files,
                  Run& run) {
   ListingReader reader;
-  try {
-    if (!readListing(args.listing, input, files, reader, errors)) return 2;
-  } catch (const std::bad_alloc&) {
-    // Rows beyond what the memory holds: a listing too long to check whole.
-    putLine(errors, problemLine(args.listing, "too long to hold in memory"));
-    return 2;
-  }
-  if (!run.startUndo()) return 2;
+  if (readWholeListing(args.listing, input, files, reader, errors) != 0) return 2;
+  if (!run.startJournal()) return 2;
   for (const ListingRow& row : reader.rows()) {
     const Change change =
         row.block ? Change(*row.block) : Change(SetSettings{assignmentsOf(row), false});
+    if (!run.file({row.file, nullptr, ""}, change)) break;
+  }
+  return run.finish();
+}
+
+int revertRun(const RunOptions& args, InputSource& input, OutputSink& errors, FileAccess& files,
+              Run& run) {
+  std::vector<HistoryRun> runs;
+  std::string problem;
+  if (!History::runs(runs, problem)) {
+    putLine(errors, std::string(kProgram) + ": " + problem);
+    return 2;
+  }
+  if (args.revert > runs.size()) {
+    putLine(errors, std::string(kProgram) + ": --revert " + std::to_string(args.revert) +
+                        ": the history keeps " + std::to_string(runs.size()) +
+                        (runs.size() == 1 ? " run" : " runs") + " (see --history)");
+    return 2;
+  }
+  ListingReader reader;
+  if (readWholeListing(runs[args.revert - 1].journal, input, files, reader, errors) != 0) return 2;
+  if (!run.startJournal()) return 2;
+  for (const ListingRow& row : reader.rows()) {
+    if (!row.block) continue;  // withdrawn: the run did not write it
+    const Change change =
+        row.written ? Change(RevertBlock{*row.block, *row.written}) : Change(*row.block);
     if (!run.file({row.file, nullptr, ""}, change)) break;
   }
   return run.finish();

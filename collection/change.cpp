@@ -4,8 +4,16 @@
 #include "image/settings.h"
 #include "listing/setting_words.h"
 
+bool changedSince(const Change& change, const SoundImage::Block& now) {
+  const auto* revert = std::get_if<RevertBlock>(&change);
+  return revert != nullptr && now != revert->written && now != revert->before;
+}
+
 SoundImage::Block changedBlock(const Change& change, const SoundImage::Block& before) {
   if (const auto* block = std::get_if<SoundImage::Block>(&change)) return *block;
+  if (const auto* revert = std::get_if<RevertBlock>(&change)) {
+    return before == revert->written ? revert->before : before;
+  }
   const auto& set = std::get<SetSettings>(change);
   SoundImage::Block after = before;
   for (const Assignment& a : set.assignments) setValue(after, *a.setting, a.value);

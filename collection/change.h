@@ -25,7 +25,18 @@ struct SetSettings {
   bool stampAlways = true;
 };
 
-using Change = std::variant<SetSettings, SoundImage::Block>;
+/// A run of the history given back: the block a file held before the run
+/// (`before`), put back only where the file still holds what the run wrote.
+struct RevertBlock {
+  SoundImage::Block before;
+  SoundImage::Block written;
+};
+
+using Change = std::variant<SetSettings, SoundImage::Block, RevertBlock>;
+
+/// True when `change` gives back a run and `now` is neither what that run
+/// wrote nor what it replaced: the file changed since, and is left as it is.
+bool changedSince(const Change& change, const SoundImage::Block& now);
 
 /// The block `before` becomes under `change`.
 SoundImage::Block changedBlock(const Change& change, const SoundImage::Block& before);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "collection/apply.h"
+#include "collection/history.h"
 #include "collection/messages.h"
 #include "collection/run.h"
 #include "files/file_list.h"
@@ -94,7 +95,7 @@ int eachFile(const RunOptions& args, SoundImage& image, InputSource& input, File
     return 2;
   }
   run.protect(list.identity());
-  if (!run.startUndo()) return 2;
+  if (!run.startJournal()) return 2;
   if (!run.start()) return run.finish();
   for (const std::string_view file : args.files) {
     if (!eachOf(std::string(file), args, rules, names, folders, change, run)) return run.finish();
@@ -123,9 +124,19 @@ int runCollection(const RunOptions& options, InputSource& input, OutputSink& out
                   OutputSink& errors, FileAccess& files, FileNames& names, FolderReader& folders) {
   // One image for the whole run, whatever the number of files.
   const auto image = std::make_unique<SoundImage>();
+  if (options.action == RunOptions::Action::History) {
+    return listHistory(options.format == ShowFormat::Json, out, errors, files);
+  }
   Run run(options, *image, out, errors, files);
+  // Standard input may be a list, or the file a script feeds in: no sound
+  // data, whatever a pattern finds.
+  FileIdentity identity;
+  if (input.fileIdentity(identity)) run.protect(identity);
   if (options.action == RunOptions::Action::Apply) {
     return applyListing(options, input, errors, files, run);
+  }
+  if (options.action == RunOptions::Action::Revert) {
+    return revertRun(options, input, errors, files, run);
   }
   return eachFile(options, *image, input, files, names, folders, run);
 }

@@ -28,6 +28,8 @@ std::string reason(const FileResult& result) {
       return "replaced by another file since it was read; left as it is";
     case FileResult::Step::Shrunk:
       return "cut short since it was read; left as it is";
+    case FileResult::Step::Changed:
+      return "changed since that run wrote it; left as it is";
   }
   return "";
 }

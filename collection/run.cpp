@@ -4,10 +4,12 @@
 
 #include <algorithm>
 
+#include "collection/history.h"
 #include "collection/messages.h"
 #include "image/block_transaction.h"
 #include "listing/rows.h"
 #include "listing/text.h"
+#include "platform/places.h"
 
 namespace {
 
@@ -26,9 +28,11 @@ Run::Run(const RunOptions& options, SoundImage& image, OutputSink& out, OutputSi
       // Reports of --set and --apply go out a line at a time, whatever the
       // output: a run stopped halfway must have said what it wrote.
       report_(out, errors, options.action == RunOptions::Action::Show && out.takesBlocks()),
+      journal_(files, options.dryRun),
       headed_(options.format != ShowFormat::Table) {
   FileIdentity output;
   if (out.fileIdentity(output)) protect(output);
+  if (errors.fileIdentity(output)) protect(output);
 }
 
 void Run::protect(const FileIdentity& own) {
@@ -38,9 +42,9 @@ void Run::protect(const FileIdentity& own) {
 bool Run::file(FoundFile&& file, const Change& change) {
   report_.tick();
   if (options_.action == RunOptions::Action::Show) return show(file);
-  // With --undo a file's row reaches the disk before its block: the rows
-  // of a batch are written and synced together, then their blocks.
-  if (undo_ != nullptr) {
+  // With a journal a file's row reaches the disk before its block: the
+  // rows of a batch are written and synced together, then their blocks.
+  if (journal_.active()) {
     const OpenFolder* folder = file.folder.get();
     if (folder != nullptr && (batch_.empty() || batch_.back().file.folder.get() != folder)) {
       ++batchFolders_;
@@ -71,28 +75,49 @@ bool Run::show(const FoundFile& file) {
 
 Run::Pending Run::prepare(FoundFile&& file, const Change& change) {
   Pending pending{std::move(file), change, "", {}, {}};
-  pending.problem = load(pending.file);
-  if (!pending.problem.empty()) return pending;
+  // The run's own journal, found by a pattern, is no sound data; a dry run
+  // has none, and knows the --undo listing by its name.
+  if (!options_.undo.empty() && options_.dryRun &&
+      wholePath(pending.file.name) == wholePath(options_.undo)) {
+    pending.journal = true;
+    return pending;
+  }
+  pending.problem = load(pending.file, &pending.journal);
+  if (!pending.problem.empty() || pending.journal) return pending;
   pending.identity = image_.identity();
   pending.loaded = image_.block();
   pending.matches = meetsAll(options_.conditions, pending.loaded);
+  // Another name of a file taken already (given twice, or a hard link):
+  // the file was decided once, under its first name.
+  const auto [taken, first] = taken_.emplace(
+      std::make_pair(pending.identity.volume, pending.identity.index), pending.matches);
+  if (!first) {
+    pending.again = true;
+    pending.matches = taken->second;
+    return pending;
+  }
   // The file --copy-from read is already as asked, mark or none.
   if (!pending.matches || (known(reference_) && pending.identity.sameFile(reference_))) {
     return pending;
   }
   // Only to pass over a file already so without opening it for writing:
   // the block that is written is decided under the lock (update).
-  pending.changes = changedBlock(change, pending.loaded) != pending.loaded;
+  pending.changes = changedBlock(change, pending.loaded) != pending.loaded ||
+                    changedSince(change, pending.loaded);
   return pending;
 }
 
 bool Run::complete(Pending& pending) {
   const std::string& name = pending.file.name;
+  if (pending.journal) {
+    --report_.counts().listed;
+    return true;
+  }
   if (!pending.problem.empty()) return report_.fileFailed(name, pending.problem);
   std::string changes;
   if (pending.changes) {
     const FileResult written = update(pending, changes);
-    if (undoError_ != 0) return undoFailed(name);
+    if (journalError_ != 0) return journalFailed(name);
     if (!written) {
       const bool opening = written.failed == FileResult::Step::Open;
       return report_.fileFailed(name,
@@ -113,9 +138,9 @@ FileResult Run::update(Pending& pending, std::string& report) {
   const FileResult result = decideAndWrite(pending, report);
   // On the disk at once: after a power cut the old row would put its bytes
   // into whatever file holds the name now.
-  if (pending.rowed && !pending.writeTried && undoError_ == 0) {
-    undo_->withdraw(pending.file.name);
-    undoError_ = undo_->sync();
+  if (pending.rowed && !pending.writeTried && journalError_ == 0) {
+    journal_.withdraw(pending.file.name);
+    journalError_ = journal_.sync();
   }
   return result;
 }
@@ -134,22 +159,23 @@ FileResult Run::decideAndWrite(Pending& pending, std::string& report) {
                      "its file system keeps no locks: a change another program makes at the "
                      "same moment may be lost");
   }
-  // A file that no longer meets the conditions is left as it is.
+  // A file that no longer meets the conditions is left as it is, and so
+  // is one changed since the run that is given back.
   if (!(pending.matches = meetsAll(options_.conditions, now))) return {};
+  if (changedSince(pending.change, now)) return {FileResult::Step::Changed, 0};
   const SoundImage::Block wanted = changedBlock(pending.change, now);
   report = changeReport(pending.change, now, wanted);
-  if (report.empty() || options_.dryRun) return {};
+  if (report.empty()) return {};
   // Another program changed the block since its row was written: a new
   // row, synced before the write, holds the block this write replaces.
-  const auto key = std::make_pair(pending.identity.volume, pending.identity.index);
-  if (undo_ != nullptr && now != pending.loaded && written_.count(key) == 0) {
-    undo_->addAgain(pending.file.name, now);
-    if ((undoError_ = undo_->sync()) != 0) return {};
+  if (journal_.active() && now != pending.loaded) {
+    journal_.addAgain(pending.file.name, now, wanted);
+    if ((journalError_ = journal_.sync()) != 0) return {};
   }
-  pending.writeTried = true;
-  result = file.write(wanted);
-  written_.insert(key);
-  return result;
+  if (options_.dryRun) return {};
+  // From here on the block may be on the disk, whatever the write says.
+  pending.writeTried = wroteAny_ = true;
+  return file.write(wanted);
 }
 
 bool Run::flush() {
@@ -159,44 +185,57 @@ bool Run::flush() {
   std::size_t first = 0;
   while (first < batch.size() && !batch[first].changes) ++first;
   for (std::size_t i = first; i < batch.size(); ++i) {
-    if (batch[i].changes) {
-      batch[i].rowed = undo_->add(batch[i].file.name, batch[i].identity, batch[i].loaded);
+    Pending& p = batch[i];
+    if (p.changes) {
+      p.rowed = journal_.add(p.file.name, p.identity, p.loaded, changedBlock(p.change, p.loaded));
     }
   }
-  if (first < batch.size()) undoError_ = undo_->sync();
+  if (first < batch.size()) journalError_ = journal_.sync();
   for (std::size_t i = 0; i < batch.size(); ++i) {
-    if (i == first && undoError_ != 0) return undoFailed(batch[i].file.name);
+    if (i == first && journalError_ != 0) return journalFailed(batch[i].file.name);
     if (!complete(batch[i])) return false;
   }
   return true;
 }
 
-bool Run::undoFailed(const std::string& name) {
-  report_.failed(options_.undo,
-                 systemWords(undoError_) + "; stopped before writing " + printable(name));
+bool Run::journalFailed(const std::string& name) {
+  report_.failed(journal_.failedPath(),
+                 systemWords(journalError_) + "; stopped before writing " + printable(name));
+  return false;
+}
+
+bool Run::journalRefused(const std::string& path, int error) {
+  failed(path, error == FileError::Exists ? "exists already; --undo writes a new file"
+                                          : systemWords(error));
   return false;
 }
 
 bool Run::checkUndo() {
   if (options_.undo.empty()) return true;
   const int error = files_.canCreate(options_.undo.c_str());
-  if (error == 0) return true;
-  failed(options_.undo, error == FileError::Exists ? "exists already; --undo writes a new file"
-                                                   : systemWords(error));
-  return false;
+  return error == 0 || journalRefused(options_.undo, error);
 }
 
-bool Run::startUndo() {
-  if (options_.undo.empty()) return true;
-  // Nothing is created in a dry run, but whatever would stop the real run
-  // stops this.
-  if (options_.dryRun) return checkUndo();
-  undo_ = std::make_unique<UndoListing>(files_);
-  const int error = undo_->create(options_.undo);
-  if (error == 0) return true;
-  failed(options_.undo, error == FileError::Exists ? "exists already; --undo writes a new file"
-                                                   : systemWords(error));
-  undo_.reset();
+bool Run::startJournal() {
+  if (!options_.undo.empty()) {
+    if (const int error = journal_.createUndo(options_.undo)) {
+      return journalRefused(options_.undo, error);
+    }
+  }
+  const bool writes = options_.action != RunOptions::Action::Show;
+  if (!options_.history || !writes) return true;
+  // The history must never be silently missing: without it, nothing is
+  // touched.
+  std::string path;
+  std::string problem;
+  int error = 0;
+  if (options_.dryRun ? History::check(problem)
+                      : History::begin(FileAccess::disk(), options_.commandLine, path, problem) &&
+                            (error = journal_.createHistory(path)) == 0) {
+    return true;
+  }
+  if (error != 0) problem = path + ": " + systemWords(error);
+  report_.failedLine(problem + "; --no-history edits without a history");
   return false;
 }
 
@@ -209,23 +248,23 @@ bool Run::start() {
 int Run::finish() {
   if (!batch_.empty()) flush();
   batch_.clear();
-  if (undo_ != nullptr) {
-    if (const int error = undo_->finish()) failed(options_.undo, systemWords(error));
-    undo_.reset();
+  if (const int error = journal_.finish(wroteAny_)) {
+    failed(journal_.failedPath(), systemWords(error));
   }
   return report_.finish(options_.dryRun);
 }
 
-std::string Run::load(const FoundFile& file) {
+std::string Run::load(const FoundFile& file, bool* journal) {
   const FileResult loaded =
       image_.load(file.in(), file.opened(), files_, SettingsBlock::End, OpenMode::ReadRegular);
   if (!loaded) return reason(loaded);
+  if (journal != nullptr && (*journal = journal_.is(image_.identity()))) return "";
   // A pattern may find the run's own output or undo listing, growing as
   // the run goes: never take them for sound data, let alone write them.
   const FileIdentity& identity = image_.identity();
   const bool own = std::any_of(own_.begin(), own_.end(),
                                [&](const FileIdentity& o) { return identity.sameFile(o); });
-  if (own || (undo_ != nullptr && undo_->is(identity))) return "written by this run; left as it is";
+  if (own) return "written by this run; left as it is";
   if (image_.length < SettingsBlock::End) {
     return std::to_string(image_.length) + (image_.length == 1 ? " byte" : " bytes") +
            ", too short to hold the settings block (" + std::to_string(SettingsBlock::End) +

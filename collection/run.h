@@ -5,17 +5,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "collection/change.h"
+#include "collection/journal.h"
 #include "collection/run_options.h"
 #include "collection/run_report.h"
-#include "collection/undo_listing.h"
 #include "files/file_names.h"
 #include "image/sound_image.h"
 #include "platform/console.h"
@@ -40,9 +40,10 @@ class Run {
   /// Looks, without creating it, whether the --undo listing could be
   /// created; false, with the reason said, when not.
   bool checkUndo();
-  /// Creates the --undo listing when one is asked for, or in a dry run
-  /// looks whether it could be; false, with the reason said, when not.
-  bool startUndo();
+  /// Creates the run's journal: the --undo listing when one is asked for,
+  /// and the history's, or in a dry run looks whether they could be made;
+  /// false, with the reason said, when not.
+  bool startJournal();
   /// A file of this run's own (the list of --files-from), never to be taken
   /// for sound data.
   void protect(const FileIdentity& own);
@@ -74,15 +75,19 @@ class Run {
     SoundImage::Block loaded{};
     bool changes = false;     // the block as loaded is not yet as asked
     bool matches = true;      // it meets --if's conditions
-    bool rowed = false;       // the undo listing holds its row
+    bool rowed = false;       // the journal holds its row
     bool writeTried = false;  // its block went to the system, whole or in part
+    bool again = false;       // a name of a file the run took before
+    bool journal = false;     // the run's own journal, found by a pattern
   };
 
   // Shows one file.
   bool show(const FoundFile& file);
   // Loads the head of the file that holds the settings block; "" or why
-  // the file cannot be read, is no regular file or is too short.
-  std::string load(const FoundFile& file);
+  // the file cannot be read, is no regular file or is too short. With
+  // `journal`, sets it when the file is the run's own journal, for which
+  // nothing more is looked at.
+  std::string load(const FoundFile& file, bool* journal = nullptr);
   // Reads `file` and decides whether `change` changes it.
   Pending prepare(FoundFile&& file, const Change& change);
   // Writes a pending file, or in a dry run goes as far as the write, and
@@ -98,19 +103,23 @@ class Run {
   // listing, then completes each file in order; false when the run must
   // stop.
   bool flush();
-  // Says that the undo listing failed before `name` was written; false.
-  bool undoFailed(const std::string& name);
+  // Says that the journal failed before `name` was written; false.
+  bool journalFailed(const std::string& name);
+  // Says why a journal could not be started; false.
+  bool journalRefused(const std::string& path, int error);
 
   const RunOptions& options_;
   SoundImage& image_;
   FileAccess& files_;
   RunReport report_;
-  std::unique_ptr<UndoListing> undo_;
-  int undoError_ = 0;  // why the listing could not take a row or a sync
+  Journal journal_;
+  int journalError_ = 0;  // why the journal could not take a row or a sync
   std::vector<Pending> batch_;
   std::size_t batchFolders_ = 0;  // the folders the batch holds open
-  // The files this run has written, by volume and index.
-  std::set<std::pair<std::uint64_t, std::uint64_t>> written_;
+  // The files this run took, by volume and index, and whether each met
+  // the conditions: a file is decided and written once, whatever its names.
+  std::map<std::pair<std::uint64_t, std::uint64_t>, bool> taken_;
+  bool wroteAny_ = false;
   // Files never to take for sound data: standard output's, the list's.
   std::vector<FileIdentity> own_;
   FileIdentity reference_;

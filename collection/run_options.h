@@ -3,6 +3,7 @@
 // sees the command line itself.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,8 +13,15 @@
 #include "listing/rows.h"
 
 struct RunOptions {
-  enum class Action { Show, Set, Apply };
+  /// --show, --set (or --copy-from), --apply, --revert, or --history's list.
+  enum class Action { Show, Set, Apply, Revert, History };
   Action action = Action::Show;
+  /// The run keeps its journal in the history (--no-history: it does not).
+  bool history = true;
+  /// --revert's run: 1 the newest the history keeps.
+  std::size_t revert = 0;
+  /// The command line, as the history shows it.
+  std::string commandLine;
   /// --show's form: the table, --json or --csv.
   ShowFormat format = ShowFormat::Table;
   bool dryRun = false;

@@ -26,6 +26,12 @@ bool RunReport::failed(std::string_view what, std::string_view problem) {
   return true;
 }
 
+void RunReport::failedLine(std::string_view text) {
+  progress_.clear();
+  putLine(errors_, std::string(kProgram) + ": " + std::string(text));
+  status_ = 1;
+}
+
 bool RunReport::fileFailed(std::string_view name, std::string_view problem) {
   ++counts_.failed;
   return failed(name, problem);

@@ -23,6 +23,8 @@ class RunReport {
   /// Reports a problem of `what` (a file, an argument) on standard error;
   /// the run goes on, and ends with status 1. Returns true.
   bool failed(std::string_view what, std::string_view problem);
+  /// As failed(), with the line's text after the program's name given whole.
+  void failedLine(std::string_view text);
   /// As failed(), for a file, which is counted as failed.
   bool fileFailed(std::string_view name, std::string_view problem);
   /// As failed(), once a run, and without making the status 1: a warning.

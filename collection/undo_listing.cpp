@@ -8,8 +8,8 @@ UndoListing::~UndoListing() {
   if (file_ != kNoFile) files_.close(file_);
 }
 
-int UndoListing::create(const std::string& path) {
-  const Opened opened = files_.open(path.c_str(), OpenMode::CreateNew);
+int UndoListing::create(const std::string& path, OpenMode mode) {
+  const Opened opened = files_.open(path.c_str(), mode);
   if (opened.file == kNoFile) return opened.error;
   file_ = opened.file;
   identity_ = opened.identity;

@@ -28,9 +28,12 @@ class UndoListing {
   UndoListing& operator=(const UndoListing&) = delete;
   ~UndoListing();
 
-  /// Creates the listing at `path`, which must be new, with its header; 0
-  /// or why not (FileError::Exists when anything has that name).
-  int create(const std::string& path);
+  /// Creates the listing at `path`, which must be new, opened in `mode`
+  /// (CreateNew or CreatePrivate), with its header; 0 or why not
+  /// (FileError::Exists when anything has that name).
+  int create(const std::string& path, OpenMode mode = OpenMode::CreateNew);
+  /// True when create() made the file, whether or not it took the header.
+  bool created() const { return file_ != kNoFile; }
   /// Adds the row of `file`, which is `identity`, with the block it holds
   /// before the write, and in the Written column `written`, the block the
   /// write puts in its place (an empty cell when absent). A file listed

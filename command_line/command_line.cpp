@@ -101,28 +101,53 @@ bool readOption(int argc, const char* const argv[], int& i, Reading& reading, st
   return option->read(reading, value, error);
 }
 
-// Why the options that choose the files do not go with the rest, or
-// nullptr when they do.
-const char* choiceConflict(const Reading& r) {
+// Why the options that choose the files do not go with the rest, or ""
+// when they do.
+std::string choiceConflict(const Reading& r) {
   const RunOptions& run = r.run;
-  if (r.apply) {
-    if (!run.conditions.empty()) return "--if goes with --show or --set, not --apply";
-    if (!run.excludes.empty()) return "--exclude goes with --show or --set, not --apply";
-    if (run.ignoreCase) return "-i goes with --show or --set, not --apply";
-    if (!run.filesFrom.empty()) return "--files-from goes with --show or --set, not --apply";
-    if (!run.copyFrom.empty()) return "--copy-from goes with --set, not --apply";
+  if (r.apply || run.revert != 0) {
+    // --apply and --revert take their files from a listing.
+    const std::string not_ = r.apply ? ", not --apply" : ", not --revert";
+    if (!run.conditions.empty()) return "--if goes with --show or --set" + not_;
+    if (!run.excludes.empty()) return "--exclude goes with --show or --set" + not_;
+    if (run.ignoreCase) return "-i goes with --show or --set" + not_;
+    if (!run.filesFrom.empty()) return "--files-from goes with --show or --set" + not_;
+    if (!run.copyFrom.empty()) return "--copy-from goes with --set" + not_;
   }
   if (!run.copyFrom.empty() && r.show) return "--copy-from goes with --set, not --show";
   if (run.nulEnds && run.filesFrom.empty()) return "-0 goes with --files-from";
   if (!run.filesFrom.empty() && run.recursive) return "--files-from does not go with -r";
-  return nullptr;
+  return "";
 }
 
-// Why the options given do not go together, or nullptr when they do.
-const char* conflict(const Reading& r) {
-  if (const char* problem = choiceConflict(r)) return problem;
+// Why --history's list or --revert do not go with the rest, or "".
+std::string historyConflict(const Reading& r, bool set) {
+  const RunOptions& run = r.run;
+  if (r.history) {
+    const bool alone = !r.show && !set && !r.apply && run.revert == 0 && run.files.empty() &&
+                       !r.csv && !run.dryRun && run.undo.empty() && !r.noHistory &&
+                       !run.recursive && run.filesFrom.empty();
+    return alone ? "" : "--history goes with --json alone";
+  }
+  if (run.revert != 0 && (r.show || set || r.apply)) {
+    return "--revert goes with none of --show, --set and --apply";
+  }
+  if (run.revert != 0 && !run.files.empty()) {
+    return "--revert takes its files from the history, not the command line";
+  }
+  if (r.noHistory && (r.show || (!set && !r.apply && run.revert == 0))) {
+    return "--no-history goes with --set, --apply or --revert";
+  }
+  return "";
+}
+
+// Why the options given do not go together, or "" when they do.
+std::string conflict(const Reading& r) {
   const RunOptions& run = r.run;
   const bool set = !run.assignments.empty() || !run.copyFrom.empty();
+  std::string problem = choiceConflict(r);
+  if (problem.empty()) problem = historyConflict(r, set);
+  if (!problem.empty() || r.history || run.revert != 0) return problem;
   if (r.show + set + r.apply > 1) {
     return r.apply ? "--apply goes with neither --show nor --set"
                    : "--show and --set do not go together";
@@ -137,7 +162,23 @@ const char* conflict(const Reading& r) {
   if (r.apply && !run.files.empty())
     return "--apply takes its files from the LISTING, not the command line";
   if (!r.apply && run.files.empty() && run.filesFrom.empty()) return "no FILE given";
-  return nullptr;
+  return "";
+}
+
+// The command line as the history shows it: each argument as a shell
+// would take it back, quoted where it must be, control characters as '?'.
+std::string shownCommandLine(int argc, const char* const argv[]) {
+  std::string line = "ym2608-settings";
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = printable(argv[i]);
+    const bool plain = !arg.empty() && arg.find_first_not_of(
+                                           "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                           "0123456789_@%+=:,./-") == std::string::npos;
+    std::string quoted;
+    for (const char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    line += " " + (plain ? arg : "'" + quoted + "'");
+  }
+  return line;
 }
 
 // Writes one of the texts the command line asks for; the exit status.
@@ -186,14 +227,18 @@ bool readCommandLine(int argc, const char* const argv[], CommandLine& line, std:
     line.shell = reading.shell;
     return true;
   }
-  if (const char* problem = conflict(reading)) {
-    error = problem;
-    return false;
-  }
+  error = conflict(reading);
+  if (!error.empty()) return false;
   line.run = std::move(reading.run);
   const bool set = !line.run.assignments.empty() || !line.run.copyFrom.empty();
   using Run = RunOptions::Action;
-  line.run.action = reading.show ? Run::Show : (set ? Run::Set : Run::Apply);
+  line.run.action = reading.history        ? Run::History
+                    : line.run.revert != 0 ? Run::Revert
+                    : reading.show         ? Run::Show
+                    : set                  ? Run::Set
+                                           : Run::Apply;
+  line.run.history = !reading.noHistory;
+  line.run.commandLine = shownCommandLine(argc, argv);
   line.run.format =
       reading.json ? ShowFormat::Json : (reading.csv ? ShowFormat::Csv : ShowFormat::Table);
   return true;

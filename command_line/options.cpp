@@ -84,6 +84,25 @@ bool readShell(Reading& r, std::string_view value, std::string& error) {
   return true;
 }
 
+bool readRevert(Reading& r, std::string_view value, std::string& error) {
+  std::size_t run = 0;
+  for (const char c : value) {
+    if (c < '0' || c > '9' || run > 1000) {
+      run = 0;
+      break;
+    }
+    run = run * 10 + static_cast<std::size_t>(c - '0');
+  }
+  if (run == 0 || r.run.revert != 0) {
+    error = r.run.revert != 0
+                ? "--revert takes one N"
+                : "--revert takes N, a run's number in --history, not '" + printable(value) + "'";
+    return false;
+  }
+  r.run.revert = run;
+  return true;
+}
+
 // An option that only marks itself given.
 template <bool Reading::*given>
 bool mark(Reading& r, std::string_view /*value*/, std::string& /*error*/) {
@@ -102,8 +121,8 @@ using G = OptionGroup;
 const Option kOptions[] = {
     {"--show", "", T::Nothing, "", "", "list the settings of each FILE, a line a file", G::Action,
      false, "list the settings of each FILE", mark<&Reading::show>},
-    {"--json", "", T::Nothing, "", "", "with --show: one JSON object a line", G::Action, true,
-     "with --show, one JSON object a line", mark<&Reading::json>},
+    {"--json", "", T::Nothing, "", "", "with --show or --history: one JSON object a line",
+     G::Action, true, "with --show, one JSON object a line", mark<&Reading::json>},
     {"--csv", "", T::Nothing, "", "", "with --show: CSV, a header and a row a file", G::Action,
      true, "with --show, CSV with a header", mark<&Reading::csv>},
     {"--set", "", T::Assignment, "NAME=VALUE", "NAME=VALUE",
@@ -129,6 +148,18 @@ const Option kOptions[] = {
      "listing of the settings block each written file held;\n"
      "--apply FILE gives the files back byte for byte",
      G::Action, false, "with --set or --apply, write a listing to undo it", readUndo},
+    {"--revert", "", T::Pattern, "N", "N, a run's number in --history",
+     "give back the files run N of the history changed, each\n"
+     "whose block is still what that run wrote",
+     G::Action, false, "give back what a run of the history changed", readRevert},
+    {"--history", "", T::Nothing, "", "",
+     "list the runs the history keeps, newest first (1), as a\n"
+     "table or with --json",
+     G::Action, false, "list the runs the history keeps", mark<&Reading::history>},
+    {"--no-history", "", T::Nothing, "", "",
+     "with --set, --apply or --revert: keep no journal of this\n"
+     "run in the history",
+     G::Action, false, "keep no journal of this run in the history", mark<&Reading::noHistory>},
     {"--dry-run", "", T::Nothing, "", "",
      "with --set or --apply: report what would change, write nothing", G::Action, false,
      "report what would change, write nothing", markRun<&RunOptions::dryRun>},

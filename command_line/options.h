@@ -37,6 +37,8 @@ struct Reading {
   bool apply = false;
   bool help = false;
   bool version = false;
+  bool history = false;
+  bool noHistory = false;
   /// --completion's shell; empty without.
   std::string shell;
 };

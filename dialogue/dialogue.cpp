@@ -63,6 +63,7 @@ std::string_view saveMessage(const FileResult& result) {
     case FileResult::Step::Write:
     case FileResult::Step::Replaced:
     case FileResult::Step::Shrunk:
+    case FileResult::Step::Changed:
       break;
   }
   return kWriteError;

@@ -11,6 +11,8 @@ FileList::~FileList() {
 int FileList::open(const std::string& path, bool nulEnds) {
   end_ = nulEnds ? '\0' : '\n';
   standardInput_ = path == "-";
+  FileIdentity input;
+  if (standardInput_ && input_.fileIdentity(input) && input.regular) identity_ = input;
   if (standardInput_) return 0;
   // Read as any file is, so a pipe such as <(find ...) serves as well.
   const Opened opened = files_.open(path.c_str(), OpenMode::Read);

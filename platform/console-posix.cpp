@@ -35,6 +35,8 @@ class FdInput : public InputSource {
  public:
   explicit FdInput(int fd) : fd_(fd) {}
 
+  bool fileIdentity(FileIdentity& identity) const override { return identityOf(fd_, identity); }
+
   std::size_t read(char* buffer, std::size_t capacity) override {
     for (;;) {
       const ssize_t n = ::read(fd_, buffer, capacity);

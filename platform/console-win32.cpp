@@ -41,6 +41,10 @@ class HandleInput : public InputSource {
     ctrlZEnds_ = ctrlZEnds || console_;
   }
 
+  bool fileIdentity(FileIdentity& identity) const override {
+    return identityOf(reinterpret_cast<FileHandle>(handle_), identity);
+  }
+
   std::size_t read(char* buffer, std::size_t capacity) override {
     if (ended_) return 0;
     DWORD got = 0;

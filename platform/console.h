@@ -22,6 +22,10 @@ class InputSource {
   /// Why the input ended early: the system's reason (see FileError) when a
   /// read failed, 0 when it simply ended.
   virtual int error() const { return 0; }
+  /// True, with `identity` set, when the input comes from a file on a disk
+  /// (so that a run can leave that file alone); false for a console, a
+  /// pipe or memory.
+  virtual bool fileIdentity(FileIdentity& /*identity*/) const { return false; }
 };
 
 /// Where the menu and messages go.

@@ -38,6 +38,7 @@ int accessOf(OpenMode mode) {
     case OpenMode::UpdateRegular:
       return O_RDWR | O_NONBLOCK | O_NOCTTY;
     case OpenMode::CreateNew:
+    case OpenMode::CreatePrivate:
       break;
   }
   return O_RDWR | O_CREAT | O_EXCL;
@@ -66,7 +67,8 @@ Opened FileAccess::open(FileHandle folder, const char* name, OpenMode mode) {
     if (S_ISLNK(info.st_mode)) return {kNoFile, {}, FileError::Link};
     if (const int error = notAFile(info)) return {kNoFile, {}, error};
   }
-  const int fd = ::openat(at, name, accessOf(mode) | noFollow | O_CLOEXEC, 0666);
+  const int fd = ::openat(at, name, accessOf(mode) | noFollow | O_CLOEXEC,
+                          mode == OpenMode::CreatePrivate ? 0600 : 0666);
   if (fd < 0) return {kNoFile, {}, noFollow != 0 && errno == ELOOP ? FileError::Link : errno};
   int error = ::fstat(fd, &info) != 0 ? errno : 0;
   if (error == 0) {

@@ -115,7 +115,8 @@ HANDLE createWaiting(const std::wstring& name, OpenMode mode, std::chrono::milli
   const DWORD access = reading ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
   const DWORD share =
       reading ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE : FILE_SHARE_READ;
-  const DWORD disposition = mode == OpenMode::CreateNew ? CREATE_NEW : OPEN_EXISTING;
+  const bool create = mode == OpenMode::CreateNew || mode == OpenMode::CreatePrivate;
+  const DWORD disposition = create ? CREATE_NEW : OPEN_EXISTING;
   const auto giveUp = std::chrono::steady_clock::now() + patience;
   for (;;) {
     const HANDLE handle =

@@ -19,6 +19,9 @@ enum class OpenMode {
   Read,       // reading only: a file, a pipe, a device
   Update,     // reading and writing in place, never creating or cutting the file
   CreateNew,  // writing a new file; fails when one exists by that name
+  // As CreateNew, for a file only this user may read and write (0600 on
+  // POSIX; on Windows the folder it is made in keeps it to its user).
+  CreatePrivate,
   // Opens for nothing but a regular file. A name is looked at (stat) before it is
   // opened for reading, so a FIFO or a device is never opened at all: a
   // program blocked writing to a FIFO stays blocked and loses nothing.

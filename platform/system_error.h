@@ -35,6 +35,8 @@ struct FileError {
   static constexpr int IsFolder = EISDIR;
   /// The reader of a pipe has gone.
   static constexpr int BrokenPipe = EPIPE;
+  /// The disk is full.
+  static constexpr int NoSpace = ENOSPC;
 };
 
 /// How a load, a folder read or a block write ended; true when it succeeded.
@@ -46,7 +48,8 @@ struct FileResult {
     Write,
     InUse,     // another program held the file locked past the wait; nothing written
     Replaced,  // opened for writing, it is another file than the one read
-    Shrunk     // opened for writing, it no longer holds the whole block
+    Shrunk,    // opened for writing, it no longer holds the whole block
+    Changed    // its block is neither what a run wrote nor what it replaced
   };
   /// The step that failed, None when none did.
   Step failed = Step::None;

@@ -10,6 +10,7 @@
 
 #include "test_support/child.h"
 #include "test_support/expected.h"
+#include "test_support/files.h"
 
 using Clock = std::chrono::steady_clock;
 
@@ -102,3 +103,15 @@ int Child::finish() {
 std::string consoleText(std::string_view text) {
   return std::string(text);
 }
+
+namespace {
+
+// Every run the tests make, in this program or in the programs it starts,
+// keeps its history in a folder of the tests' own, never the user's.
+struct OwnHistory {
+  TempDir state;
+  OwnHistory() { setenv("XDG_STATE_HOME", state.path("").c_str(), 1); }
+};
+const OwnHistory ownHistory;
+
+}  // namespace

@@ -4,6 +4,7 @@
 
 #include "test_support/child.h"
 #include "test_support/expected.h"
+#include "test_support/files.h"
 
 namespace {
 
@@ -206,3 +207,15 @@ std::string consoleText(std::string_view text) {
   }
   return crlf;
 }
+
+namespace {
+
+// Every run the tests make, in this program or in the programs it starts,
+// keeps its history in a folder of the tests' own, never the user's.
+struct OwnHistory {
+  TempDir state;
+  OwnHistory() { _wputenv_s(L"LOCALAPPDATA", fsPath(state.path("")).wstring().c_str()); }
+};
+const OwnHistory ownHistory;
+
+}  // namespace

@@ -434,7 +434,7 @@ TEST(Collection, EachFileSucceedsOrFailsOnItsOwn) {
     writeFile(fault, songBytes(912));
     WatchedDisk faulty;
     faulty.*f.fault = true;
-    const Outcome failing = runWith({"--set", "TimerB=off", fault}, faulty);
+    const Outcome failing = runWith({"--set", "TimerB=off", "--no-history", fault}, faulty);
     EXPECT_EQ(failing.status, 1);
     EXPECT_EQ(failing.out, "");
     EXPECT_EQ(failing.errors, "ym2608-settings: " + fault + ": " + f.says + "\n");

@@ -84,14 +84,14 @@ bool History::folder(std::string& folder, std::string& problem) {
   return true;
 }
 
-bool History::begin(FileAccess& files, const std::string& commandLine, std::string& journal,
-                    std::string& problem) {
-  std::string folder;
-  if (!History::folder(folder, problem)) return false;
+int History::begin(FileAccess& files, const std::string& commandLine, std::string& journal,
+                   std::string& folder) {
+  std::string problem;
+  if (!History::folder(folder, problem)) return FileError::Missing;
   std::vector<HistoryRun> kept;
   int error = makeFolders(folderOf(folder));
   if (error == 0) error = makeFolder(folder);
-  if (error == 0 && !runs(kept, problem)) return false;
+  if (error == 0 && !runs(kept, problem)) error = FileError::Missing;
   // The oldest go, so that with this run the history keeps kKept.
   for (std::size_t i = kKept - 1; error == 0 && i < kept.size(); ++i) forget(kept[i].journal);
   auto started = static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
@@ -103,12 +103,11 @@ bool History::begin(FileAccess& files, const std::string& commandLine, std::stri
     error = writeNote(files, name + std::string(kNoteEnd), commandLine);
     if (error == 0) {
       journal = name + std::string(kJournalEnd);
-      return true;
+      return 0;
     }
     if (error == FileError::Exists) error = 0;
   }
-  problem = folder + ": " + systemWords(error != 0 ? error : FileError::Exists);
-  return false;
+  return error != 0 ? error : FileError::Exists;
 }
 
 bool History::check(std::string& problem) {

@@ -32,12 +32,12 @@ class History {
   /// false with `problem` (one line) when the environment names none.
   static bool folder(std::string& folder, std::string& problem);
   /// Makes the folder (each part this user's alone), removes the oldest
-  /// runs past kKept - 1, and creates the journal of a run starting now,
-  /// with its note. Sets `journal` to its path; the journal itself is
-  /// created by the caller (CreatePrivate). False with `problem`, naming
-  /// the folder and the reason, when any of it cannot be done.
-  static bool begin(FileAccess& files, const std::string& commandLine, std::string& journal,
-                    std::string& problem);
+  /// runs past kKept - 1, and writes the note of a run starting now,
+  /// setting `journal` to the path its journal takes (the caller creates
+  /// it, CreatePrivate). Sets `folder` to the history's folder; returns 0,
+  /// or the system's reason when any of it cannot be done.
+  static int begin(FileAccess& files, const std::string& commandLine, std::string& journal,
+                   std::string& folder);
   /// Looks, without making anything, whether begin() could be done; false
   /// with `problem` when not.
   static bool check(std::string& problem);

@@ -24,8 +24,17 @@ int Journal::createUndo(const std::string& path) {
   return create(undo_, path, false);
 }
 
-int Journal::createHistory(const std::string& path) {
-  return create(history_, path, true);
+bool Journal::startHistory() {
+  if (!wantsHistory_ || history_.open || historyError_ != 0) return historyError_ == 0;
+  std::string folder;
+  historyError_ = History::begin(files_, historyCommandLine_, history_.path, folder);
+  if (historyError_ != 0) {
+    failedPath_ = folder;
+    return false;
+  }
+  historyError_ = create(history_, history_.path, true);
+  if (historyError_ != 0) failedPath_ = history_.path;
+  return historyError_ == 0;
 }
 
 int Journal::create(Listing& listing, const std::string& path, bool withWritten) {
@@ -38,10 +47,7 @@ int Journal::create(Listing& listing, const std::string& path, bool withWritten)
     count(listing, blockListingHeading(withWritten));
     return syncOne(listing);
   }
-  // The history is the user's own, on the disk whatever the run's files
-  // go through.
-  listing.file =
-      std::make_unique<UndoListing>(withWritten ? FileAccess::disk() : files_, withWritten);
+  listing.file = std::make_unique<UndoListing>(files_, withWritten);
   int error =
       listing.file->create(path, withWritten ? OpenMode::CreatePrivate : OpenMode::CreateNew);
   // Its name must outlast a power cut as the blocks it gives back do; its
@@ -73,6 +79,7 @@ bool Journal::add(const std::string& name, const FileIdentity& identity,
   }
   bool added = false;
   if (undo_.open) added = undo_.file->add(name, identity, before);
+  if (!startHistory()) return added;
   if (history_.open) added = history_.file->add(wholePath(name), identity, before, written);
   return added;
 }
@@ -91,6 +98,7 @@ void Journal::withdraw(const std::string& name) {
 }
 
 int Journal::sync() {
+  if (historyError_ != 0) return historyError_;
   for (Listing* listing : {&undo_, &history_}) {
     if (!listing->open) continue;
     if (const int error = syncOne(*listing)) return error;

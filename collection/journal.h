@@ -25,11 +25,14 @@ class Journal {
   /// folder to the disk; 0 or why not (FileError::Exists when anything has
   /// that name). A listing that could not take its header is removed.
   int createUndo(const std::string& path);
-  /// Creates the history's journal at `path`, as createUndo does, on the
-  /// disk itself whatever FileAccess the run's files go through.
-  int createHistory(const std::string& path);
+  /// Keeps the run's journal in the history too, made with the first row,
+  /// so that a run that changes nothing leaves nothing there.
+  void keepHistory(const std::string& commandLine) {
+    historyCommandLine_ = commandLine;
+    wantsHistory_ = true;
+  }
   /// True when the run keeps a journal, or in a dry run would.
-  bool active() const { return undo_.open || history_.open; }
+  bool active() const { return undo_.open || wantsHistory_; }
   /// True when `identity` is one of the journal's own files.
   bool is(const FileIdentity& identity) const;
 
@@ -67,6 +70,9 @@ class Journal {
   };
 
   int create(Listing& listing, const std::string& path, bool withWritten);
+  // Makes the history's journal before its first row; false when it cannot
+  // be made (sync() then says why).
+  bool startHistory();
   // Counts `row` into a dry run's listing.
   static void count(Listing& listing, const std::string& row);
   int syncOne(Listing& listing);
@@ -75,5 +81,8 @@ class Journal {
   bool dryRun_;
   Listing undo_;
   Listing history_;
+  bool wantsHistory_ = false;
+  std::string historyCommandLine_;
+  int historyError_ = 0;  // why the history's journal could not be made
   std::string failedPath_;
 };

@@ -224,19 +224,15 @@ bool Run::startJournal() {
   }
   const bool writes = options_.action != RunOptions::Action::Show;
   if (!options_.history || !writes) return true;
-  // The history must never be silently missing: without it, nothing is
-  // touched.
-  std::string path;
+  // The history must never be silently missing: a run that could not keep
+  // it touches nothing. Its journal is made with the first row.
   std::string problem;
-  int error = 0;
-  if (options_.dryRun ? History::check(problem)
-                      : History::begin(FileAccess::disk(), options_.commandLine, path, problem) &&
-                            (error = journal_.createHistory(path)) == 0) {
-    return true;
+  if (!History::check(problem)) {
+    report_.failedLine(problem + "; --no-history edits without a history");
+    return false;
   }
-  if (error != 0) problem = path + ": " + systemWords(error);
-  report_.failedLine(problem + "; --no-history edits without a history");
-  return false;
+  if (!options_.dryRun) journal_.keepHistory(options_.commandLine);
+  return true;
 }
 
 bool Run::start() {

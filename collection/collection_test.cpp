@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "collection/history.h"
 #include "collection/run.h"
 #include "command_line/command_line.h"
 #include "test_support/child.h"
@@ -857,6 +858,9 @@ struct Killed {};
 class JournalDisk : public FileAccess {
  public:
   Opened open(FileHandle folder, const char* path, OpenMode mode) override {
+    if (mode == OpenMode::UpdateRegular && lastPart(path) == "read-only.dat") {
+      return {kNoFile, {}, EACCES};
+    }
     if (mode == OpenMode::UpdateRegular && lastPart(path) == changedUnderLock && replace) {
       // Another program saves the file anew, as editors do.
       Bytes bytes = readFile(path);
@@ -865,7 +869,8 @@ class JournalDisk : public FileAccess {
       fs::rename(fsPath(std::string(path) + ".new"), fsPath(path));
     }
     const Opened opened = FileAccess::open(folder, path, mode);
-    if (mode == OpenMode::CreateNew) listing_ = opened.file;
+    // The --undo listing, or the history's journal (after its note).
+    if (mode == OpenMode::CreateNew || mode == OpenMode::CreatePrivate) listing_ = opened.file;
     names_[opened.file] = lastPart(path);
     return opened;
   }
@@ -890,6 +895,10 @@ class JournalDisk : public FileAccess {
     synced = written_;
     return FileAccess::sync(file);
   }
+  int close(FileHandle file) override {
+    const int error = FileAccess::close(file);
+    return failBlockCloses && names_[file].find(".dat") != std::string::npos ? EIO : error;
+  }
   int lock(FileHandle file) override {
     if (names_[file] == changedUnderLock && !replace) {
       FileAccess::writeAt(file, &otherByte, 1, otherAt);
@@ -899,6 +908,7 @@ class JournalDisk : public FileAccess {
 
   std::vector<std::string> steps;
   bool failSyncs = false;
+  bool failBlockCloses = false;   // as NFS may, after the block was written
   std::string changedUnderLock;   // the last part of the file's name
   std::uint64_t otherAt = 0x38D;  // what the other program writes there
   std::uint8_t otherByte = 0x5A;
@@ -919,10 +929,18 @@ class JournalDisk : public FileAccess {
   std::map<FileHandle, std::string> names_;
 };
 
+// Calls `run` with each step of `steps` to kill at, then with none.
+void killedAtEachStep(const std::vector<std::string>& steps,
+                      const std::function<void(std::size_t kill)>& run) {
+  for (std::size_t kill = 0; kill <= steps.size(); ++kill) run(kill);
+}
+
 // The undo listing is the run's journal: every block written has its row
 // on the disk first, synced once a batch. Killed at any step, and with the
 // listing cut back to what was synced, as a power cut leaves it, --apply of
-// the listing gives every file back as it was before the run wrote it.
+// the listing gives every file back as it was before the run wrote it. The
+// history's journal, kept without --undo, follows the same steps, and
+// --revert 1 gives every file back.
 TEST(Collection, UndoRowsReachTheDiskBeforeTheirBlocks) {
   // What another program does to 1.dat just before the run writes it.
   enum class Other { Nothing, Changes0x38D, TurnsTimerAOff, Replaces };
@@ -932,6 +950,10 @@ TEST(Collection, UndoRowsReachTheDiskBeforeTheirBlocks) {
     Other other;
     bool failSyncs;
     std::vector<std::string> steps;  // empty: too many to list
+    bool failBlockCloses = false;
+    // 0.dat is named first through a hard link that cannot be written:
+    // its row is withdrawn, and the file is left as it is under either name.
+    bool twoNames = false;
   } cases[] = {
       {"one batch",
        2,
@@ -956,58 +978,95 @@ TEST(Collection, UndoRowsReachTheDiskBeforeTheirBlocks) {
        false,
        {"row 0.dat", "row 1.dat", "sync", "block 0.dat", "row 1.dat", "sync"}},
       {"a failed sync", 2, Other::Nothing, true, {"row 0.dat", "row 1.dat", "sync"}},
+      {"a failed close",
+       2,
+       Other::Nothing,
+       false,
+       {"row 0.dat", "row 1.dat", "sync", "block 0.dat", "block 1.dat"},
+       true},
+      {"one file by two names",
+       2,
+       Other::Nothing,
+       false,
+       {"row read-only.dat", "row 1.dat", "sync", "row read-only.dat", "sync", "block 1.dat"},
+       false,
+       true},
       {"several batches", Run::kBatch + 1, Other::Nothing, false, {}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    for (std::size_t kill = 0; kill <= c.steps.size(); ++kill) {
-      TempDir dir;
-      const bool timerA = c.other == Other::TurnsTimerAOff;
-      std::vector<std::string> args = {"--set", "TimerB=on", "--undo", dir.path("u.csv"),
-                                       timerA ? "--if=TimerA=on" : "--"};
-      for (std::size_t i = 0; i < c.files; ++i) {
-        args.push_back(dir.path(std::to_string(i) + ".dat"));
-        writeFile(args.back(), songBytes(912));
-      }
-      JournalDisk disk;
-      disk.failSyncs = c.failSyncs;
-      disk.changedUnderLock = c.other == Other::Nothing ? "" : "1.dat";
-      disk.otherAt = timerA ? 0x389 : 0x38D;
-      disk.replace = c.other == Other::Replaces;
-      disk.killAt = kill < c.steps.size() ? kill : SIZE_MAX;
-      Outcome run{};
-      try {
-        run = runWith(args, disk);
-      } catch (const Killed&) {
-        fs::resize_file(fsPath(dir.path("u.csv")), disk.synced);
-      }
-      if (kill == c.steps.size()) {
-        if (!c.steps.empty()) {
-          EXPECT_EQ(disk.steps, c.steps);
+    // Another program's change under the lock is left to --apply's rows.
+    for (const bool undo : {true, false}) {
+      if (!undo && c.other != Other::Nothing) continue;
+      SCOPED_TRACE(std::string(c.name) + (undo ? " with --undo" : " in the history"));
+      killedAtEachStep(c.steps, [&](std::size_t kill) {
+        TempDir dir;
+        keepHistoryIn(dir.path("state"));
+        const bool timerA = c.other == Other::TurnsTimerAOff;
+        std::vector<std::string> args = {"--set", "TimerB=on", timerA ? "--if=TimerA=on" : "--"};
+        if (undo) args.insert(args.begin() + 2, {"--no-history", "--undo", dir.path("u.csv")});
+        std::vector<std::string> files;
+        for (std::size_t i = 0; i < c.files; ++i) {
+          files.push_back(dir.path(std::to_string(i) + ".dat"));
+          writeFile(files.back(), songBytes(912));
         }
-        EXPECT_EQ(run.status, c.failSyncs || disk.replace ? 1 : 0);
-        const auto syncs = std::count(disk.steps.begin(), disk.steps.end(), "sync");
-        if (c.steps.empty()) {
-          EXPECT_EQ(syncs, 2);  // a sync a batch, none more at the end
+        if (c.twoNames) {
+          fs::create_hard_link(fsPath(files[0]), fsPath(dir.path("read-only.dat")));
+          args.push_back(dir.path("read-only.dat"));
         }
-      }
-      // Each block follows its row, with a sync between.
-      for (auto block = disk.steps.begin(); block != disk.steps.end(); ++block) {
-        if (block->rfind("block ", 0) != 0) continue;
-        const auto row = std::find(disk.steps.begin(), block, "row " + block->substr(6));
-        EXPECT_NE(std::find(row, block, "sync"), block) << *block;
-      }
-      WatchedDisk plain;
-      EXPECT_EQ(runWith({"--apply", dir.path("u.csv")}, plain).status, 0);
-      for (std::size_t i = 0; i < c.files; ++i) {
-        Bytes before = songBytes(912);
-        // The other program's change is kept once 1.dat's second row is
-        // synced; killed before, the file goes back to its first row.
-        const auto secondSync = std::find(c.steps.rbegin(), c.steps.rend(), "sync");
-        const bool kept = kill > static_cast<std::size_t>(c.steps.rend() - secondSync - 1);
-        if (i == 1 && c.other != Other::Nothing && kept) before[disk.otherAt] = 0x5A;
-        EXPECT_EQ(readFile(args[5 + i]), before) << args[5 + i] << ", killed at " << kill;
-      }
+        args.insert(args.end(), files.begin(), files.end());
+        JournalDisk disk;
+        disk.failSyncs = c.failSyncs;
+        disk.failBlockCloses = c.failBlockCloses;
+        disk.changedUnderLock = c.other == Other::Nothing ? "" : "1.dat";
+        disk.otherAt = timerA ? 0x389 : 0x38D;
+        disk.replace = c.other == Other::Replaces;
+        disk.killAt = kill < c.steps.size() ? kill : SIZE_MAX;
+        Outcome run{};
+        std::vector<HistoryRun> runs;
+        std::string problem;
+        try {
+          run = runWith(args, disk);
+        } catch (const Killed&) {
+          // A power cut leaves what was synced.
+          if (!undo && History::runs(runs, problem) && !runs.empty()) {
+            fs::resize_file(fsPath(runs[0].journal), disk.synced);
+          }
+          if (undo) fs::resize_file(fsPath(dir.path("u.csv")), disk.synced);
+        }
+        if (kill == c.steps.size()) {
+          if (!c.steps.empty()) {
+            EXPECT_EQ(disk.steps, c.steps);
+          }
+          EXPECT_EQ(run.status,
+                    c.failSyncs || disk.replace || c.failBlockCloses || c.twoNames ? 1 : 0);
+          const auto syncs = std::count(disk.steps.begin(), disk.steps.end(), "sync");
+          if (c.steps.empty()) {
+            EXPECT_EQ(syncs, 2);  // a sync a batch, none more at the end
+          }
+        }
+        // Each block follows its row, with a sync between.
+        for (auto block = disk.steps.begin(); block != disk.steps.end(); ++block) {
+          if (block->rfind("block ", 0) != 0) continue;
+          const auto row = std::find(disk.steps.begin(), block, "row " + block->substr(6));
+          EXPECT_NE(std::find(row, block, "sync"), block) << *block;
+        }
+        WatchedDisk plain;
+        if (undo) {
+          EXPECT_EQ(runWith({"--apply", dir.path("u.csv")}, plain).status, 0);
+        } else if (History::runs(runs, problem) && !runs.empty()) {
+          EXPECT_EQ(runWith({"--revert", "1"}, plain).status, 0);
+        }
+        for (std::size_t i = 0; i < c.files; ++i) {
+          Bytes before = songBytes(912);
+          // The other program's change is kept once 1.dat's second row is
+          // synced; killed before, the file goes back to its first row.
+          const auto secondSync = std::find(c.steps.rbegin(), c.steps.rend(), "sync");
+          const bool kept = kill > static_cast<std::size_t>(c.steps.rend() - secondSync - 1);
+          if (i == 1 && c.other != Other::Nothing && kept) before[disk.otherAt] = 0x5A;
+          EXPECT_EQ(readFile(files[i]), before) << files[i] << ", killed at " << kill;
+        }
+        keepHistoryIn("");
+      });
     }
   }
 }

@@ -91,7 +91,7 @@ int History::begin(FileAccess& files, const std::string& commandLine, std::strin
   std::vector<HistoryRun> kept;
   int error = makeFolders(folderOf(folder));
   if (error == 0) error = makeFolder(folder);
-  if (error == 0 && !runs(kept, problem)) error = FileError::Missing;
+  if (error == 0 && !runs(kept, problem, false)) error = FileError::Missing;
   // The oldest go, so that with this run the history keeps kKept.
   for (std::size_t i = kKept - 1; error == 0 && i < kept.size(); ++i) forget(kept[i].journal);
   auto started = static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
@@ -131,7 +131,7 @@ bool History::check(std::string& problem) {
   return false;
 }
 
-bool History::runs(std::vector<HistoryRun>& runs, std::string& problem) {
+bool History::runs(std::vector<HistoryRun>& runs, std::string& problem, bool notes) {
   runs.clear();
   std::string folder;
   if (!History::folder(folder, problem)) return false;
@@ -142,16 +142,27 @@ bool History::runs(std::vector<HistoryRun>& runs, std::string& problem) {
     problem = folder + ": " + error;
     return false;
   }
+  // A run is kept once it has its note and its journal: one killed
+  // between the two wrote no block.
+  std::vector<std::string> journals;
+  for (const FolderEntry& entry : entries) {
+    if (entry.name.size() > kJournalEnd.size() &&
+        entry.name.substr(entry.name.size() - kJournalEnd.size()) == kJournalEnd) {
+      journals.push_back(entry.name.substr(0, entry.name.size() - kJournalEnd.size()));
+    }
+  }
+  std::sort(journals.begin(), journals.end());
   for (const FolderEntry& entry : entries) {
     const std::string& name = entry.name;
     if (name.size() != kNameDigits + kNoteEnd.size() || name.substr(kNameDigits) != kNoteEnd ||
-        name.find_first_not_of("0123456789") != kNameDigits) {
+        name.find_first_not_of("0123456789") != kNameDigits ||
+        !std::binary_search(journals.begin(), journals.end(), name.substr(0, kNameDigits))) {
       continue;
     }
     HistoryRun run;
     run.journal = join(folder, name.substr(0, kNameDigits) + std::string(kJournalEnd));
     run.started = std::stoull(name.substr(0, kNameDigits));
-    readNote(join(folder, name), run);
+    if (notes) readNote(join(folder, name), run);
     runs.push_back(std::move(run));
   }
   std::sort(runs.begin(), runs.end(),

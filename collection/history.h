@@ -41,9 +41,10 @@ class History {
   /// Looks, without making anything, whether begin() could be done; false
   /// with `problem` when not.
   static bool check(std::string& problem);
-  /// Sets `runs` to the runs kept, newest first; false with `problem` when
-  /// the folder cannot be read. No folder is no run.
-  static bool runs(std::vector<HistoryRun>& runs, std::string& problem);
+  /// Sets `runs` to the runs kept, newest first, with their notes read when
+  /// `notes`; false with `problem` when the folder cannot be read. No
+  /// folder is no run.
+  static bool runs(std::vector<HistoryRun>& runs, std::string& problem, bool notes = true);
   /// Removes a run's journal and note, as when the run changed nothing.
   static void forget(const std::string& journal);
 };

@@ -110,8 +110,13 @@ namespace {
 // keeps its history in a folder of the tests' own, never the user's.
 struct OwnHistory {
   TempDir state;
-  OwnHistory() { setenv("XDG_STATE_HOME", state.path("").c_str(), 1); }
+  OwnHistory() { keepHistoryIn(state.path("")); }
 };
 const OwnHistory ownHistory;
 
 }  // namespace
+
+void keepHistoryIn(const std::string& folder) {
+  const std::string& to = folder.empty() ? ownHistory.state.path("") : folder;
+  setenv("XDG_STATE_HOME", to.c_str(), 1);
+}

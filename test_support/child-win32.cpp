@@ -214,8 +214,13 @@ namespace {
 // keeps its history in a folder of the tests' own, never the user's.
 struct OwnHistory {
   TempDir state;
-  OwnHistory() { _wputenv_s(L"LOCALAPPDATA", fsPath(state.path("")).wstring().c_str()); }
+  OwnHistory() { keepHistoryIn(state.path("")); }
 };
 const OwnHistory ownHistory;
 
 }  // namespace
+
+void keepHistoryIn(const std::string& folder) {
+  const std::string& to = folder.empty() ? ownHistory.state.path("") : folder;
+  _wputenv_s(L"LOCALAPPDATA", fsPath(to).wstring().c_str());
+}

@@ -42,6 +42,11 @@ class Child {
   std::unique_ptr<Impl> impl_;
 };
 
+/// Points the history of every later run, in this program and the programs
+/// it starts, to `folder`: XDG_STATE_HOME, or LOCALAPPDATA on Windows; ""
+/// gives back the tests' own, never the user's.
+void keepHistoryIn(const std::string& folder);
+
 /// `text` with its line ends as a console program writes them on this
 /// system: CR LF on Windows, LF elsewhere.
 std::string consoleText(std::string_view text);

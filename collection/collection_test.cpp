@@ -828,6 +828,9 @@ TEST(Collection, DryRunEndsAsTheRealRun) {
       {"--undo", dir.path("missing/u.csv"), a},
       {"--undo", dir.path("closed/u.csv"), a},  // root may write there all the same
       {a, readOnly},
+      {a, a},
+      {a, dir.path("link.dat")},
+      {"--undo", dir.path("u.dat"), "-r", dir.path("*.dat")},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c[1]);
@@ -838,11 +841,15 @@ TEST(Collection, DryRunEndsAsTheRealRun) {
     WatchedDisk disk;
     writeFile(a, songBytes(912));
     writeFile(readOnly, songBytes(912));
+    fs::remove(fsPath(dir.path("link.dat")));
+    fs::create_hard_link(fsPath(a), fsPath(dir.path("link.dat")));
     const Outcome preview = runWith(dry, disk);
     EXPECT_EQ(readFile(a), songBytes(912));
     const Outcome real = runWith(args, disk);
     EXPECT_EQ(preview.status, real.status);
     EXPECT_EQ(preview.errors, real.errors);
+    EXPECT_EQ(preview.out, real.out);
+    fs::remove(fsPath(dir.path("u.dat")));
   }
   fs::permissions(fsPath(dir.path("closed")), fs::perms::owner_all);
 }
@@ -928,6 +935,62 @@ class JournalDisk : public FileAccess {
   std::uint64_t written_ = 0;
   std::map<FileHandle, std::string> names_;
 };
+
+// Without --undo, every run that writes keeps its journal in the history
+// ($XDG_STATE_HOME, or ~/.local/state), and --revert gives a run back but
+// for a file changed since. A history that cannot be written touches no
+// file; standard input and error, files too, are never taken for sound data.
+TEST(Collection, TheHistoryGivesRunsBack) {
+  TempDir dir;
+  const std::string a = dir.path("a.dat");
+  const std::string b = dir.path("b.dat");
+  writeFile(a, songBytes(912));
+  writeFile(b, songBytes(912));
+  WatchedDisk disk;
+  keepHistoryIn(dir.path("state"));
+  EXPECT_EQ(runWith({"--set", "LimitTime=7", a, b}, disk).status, 0);
+  EXPECT_EQ(runWith({"--set", "TimerB=on", a}, disk).status, 0);
+  const Bytes both = readFile(a);
+  EXPECT_EQ(runWith({"--set", "TimerB=on", a}, disk).status, 0);  // changes nothing: no run
+  std::vector<HistoryRun> runs;
+  std::string problem;
+  ASSERT_TRUE(History::runs(runs, problem));
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0].journal.find(dir.path("state")), 0u) << runs[0].journal;
+  const Outcome back = runWith({"--revert", "2"}, disk);
+  EXPECT_EQ(back.status, 1);
+  EXPECT_EQ(back.errors.find(a), std::string("ym2608-settings: ").size()) << back.errors;
+  EXPECT_EQ(readFile(a), both);
+  EXPECT_EQ(readFile(b), songBytes(912));
+#ifndef _WIN32
+  // A relative XDG_STATE_HOME counts for none: HOME's is taken.
+  const std::string home = std::getenv("HOME");
+  keepHistoryIn("relative");
+  setenv("HOME", dir.path("home").c_str(), 1);
+  EXPECT_EQ(runWith({"--set", "LimitTime=8", b}, disk).status, 0);
+  setenv("HOME", home.c_str(), 1);
+  EXPECT_TRUE(fs::is_directory(fsPath(dir.path("home/.local/state/ym2608-settings/history"))));
+#endif
+  keepHistoryIn(a);  // a file where the folder must be
+  const Outcome refused = runWith({"--set", "LimitTime=9", b}, disk);
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.errors.find("--no-history"), std::string::npos) << refused.errors;
+  EXPECT_EQ(runWith({"--set", "LimitTime=9", "--no-history", b}, disk).status, 0);
+  keepHistoryIn("");
+
+  struct FileErrors : RecordingOutput {
+    FileIdentity file;
+    bool fileIdentity(FileIdentity& identity) const override { return (identity = file), true; }
+  } errors;
+  const Opened opened = FileAccess::disk().open(a.c_str(), OpenMode::Read);
+  errors.file = opened.identity;
+  FileAccess::disk().close(opened.file);
+  const char* argv[] = {"ym2608-settings", "--set", "TimerA=off", a.c_str()};
+  RecordingOutput out;
+  ScriptedInput input({});
+  EXPECT_EQ(runCommandLine(4, argv, input, out, errors, disk), 1);
+  EXPECT_EQ(readFile(a), both);
+}
 
 // Calls `run` with each step of `steps` to kill at, then with none.
 void killedAtEachStep(const std::vector<std::string>& steps,

@@ -32,13 +32,20 @@ std::string nameOf(std::uint64_t started) {
   return digits;
 }
 
-// Makes `folder`, and its parent when that is missing too.
+// The folder that holds `path` (a file or a folder), without its last
+// separator; "" at the top.
+std::string parentOf(const std::string& path) {
+  const std::string parent = folderOf(path);
+  return parent.size() <= 1 || parent.size() >= path.size() ? ""
+                                                            : parent.substr(0, parent.size() - 1);
+}
+
+// Makes `folder` and each folder above it that is missing, as mkdir -p.
 int makeFolders(const std::string& folder) {
-  int error = makeFolder(folder);
-  if (error != FileError::Missing) return error;
-  const std::string parent = folderOf(folder.substr(0, folder.size() - 1));
-  if (parent.size() >= folder.size() || (error = makeFolder(parent)) != 0) return error;
-  return makeFolder(folder);
+  const int error = makeFolder(folder);
+  if (error != FileError::Missing || parentOf(folder).empty()) return error;
+  const int above = makeFolders(parentOf(folder));
+  return above != 0 ? above : makeFolder(folder);
 }
 
 // Writes the run's note beside its journal: the command line and the
@@ -89,8 +96,7 @@ int History::begin(FileAccess& files, const std::string& commandLine, std::strin
   std::string problem;
   if (!History::folder(folder, problem)) return FileError::Missing;
   std::vector<HistoryRun> kept;
-  int error = makeFolders(folderOf(folder));
-  if (error == 0) error = makeFolder(folder);
+  int error = makeFolders(folder);
   if (error == 0 && !runs(kept, problem, false)) error = FileError::Missing;
   // The oldest go, so that with this run the history keeps kKept.
   for (std::size_t i = kKept - 1; error == 0 && i < kept.size(); ++i) forget(kept[i].journal);
@@ -115,12 +121,10 @@ bool History::check(std::string& problem) {
   if (!History::folder(folder, problem)) return false;
   // The nearest part of the path that is there must take a new name.
   std::string there = folder;
-  int error = 0;
-  for (int up = 0; up < 4; ++up) {
+  int error = FileAccess::disk().canCreate(join(there, "x").c_str());
+  while (error == FileError::Missing && !parentOf(there).empty()) {
+    there = parentOf(there);
     error = FileAccess::disk().canCreate(join(there, "x").c_str());
-    if (error != FileError::Missing) break;
-    there = folderOf(there.substr(0, there.size() - 1));
-    there.pop_back();
   }
   std::uint64_t free = 0;
   if (error == 0 && (error = freeSpace(join(there, "x"), free)) == 0 && free < 4096) {

@@ -208,19 +208,7 @@ std::string consoleText(std::string_view text) {
   return crlf;
 }
 
-namespace {
-
-// Every run the tests make, in this program or in the programs it starts,
-// keeps its history in a folder of the tests' own, never the user's.
-struct OwnHistory {
-  TempDir state;
-  OwnHistory() { keepHistoryIn(state.path("")); }
-};
-const OwnHistory ownHistory;
-
-}  // namespace
-
 void keepHistoryIn(const std::string& folder) {
-  const std::string& to = folder.empty() ? ownHistory.state.path("") : folder;
+  const std::string to = folder.empty() ? ownHistoryFolder() : folder;
   _wputenv_s(L"LOCALAPPDATA", fsPath(to).wstring().c_str());
 }

@@ -8,6 +8,8 @@
 #include <iterator>
 #include <random>
 
+#include "test_support/child.h"
+
 namespace fs = std::filesystem;
 
 TempDir::TempDir() {
@@ -53,4 +55,20 @@ Bytes readFile(const std::string& path) {
   std::ifstream in(fsPath(path), std::ios::binary);
   EXPECT_TRUE(in) << "cannot read " << path;
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+namespace {
+
+// Every run the tests make, in this program or in the programs it starts,
+// keeps its history in a folder of the tests' own, never the user's.
+struct OwnHistory {
+  TempDir state;
+  OwnHistory() { keepHistoryIn(state.path("")); }
+};
+const OwnHistory ownHistory;
+
+}  // namespace
+
+std::string ownHistoryFolder() {
+  return ownHistory.state.path("");
 }

@@ -32,3 +32,6 @@ Bytes sampleBytes(std::size_t size);
 void writeFile(const std::string& path, const Bytes& bytes);
 /// The whole file; fails the test when it cannot be read.
 Bytes readFile(const std::string& path);
+/// The tests' own history folder, where every run keeps its history unless
+/// a test points it elsewhere (keepHistoryIn, test_support/child.h).
+std::string ownHistoryFolder();

@@ -98,7 +98,7 @@ std::string_view bashAction(OptionTakes takes) {
     case OptionTakes::Assignment:
       return "_ym2608_settings_pairs \"$prefix\" '@SET_NAMES@'";
     case OptionTakes::Condition:
-      return "_ym2608_settings_pairs \"$prefix\" '@IF_NAMES@'";
+      return "_ym2608_settings_pairs \"$prefix\" '@IF_NAMES@' '!='";
     case OptionTakes::File:
       return "cur=${cur#\"$prefix\"}; _ym2608_settings_files";
     case OptionTakes::Shell:
@@ -136,9 +136,9 @@ std::string bashScript() {
 std::string zshAction(OptionTakes takes) {
   switch (takes) {
     case OptionTakes::Assignment:
-      return ":NAME=VALUE:_ym2608-settings_pairs " + joined(completedNames(false), " ");
+      return ":NAME=VALUE:_ym2608-settings_pairs -- " + joined(completedNames(false), " ");
     case OptionTakes::Condition:
-      return ":CONDITION:_ym2608-settings_pairs " + joined(completedNames(true), " ");
+      return ":CONDITION:_ym2608-settings_pairs -- " + joined(completedNames(true), " ");
     case OptionTakes::File:
       return ":FILE:_files";
     case OptionTakes::Pattern:

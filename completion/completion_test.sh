@@ -23,24 +23,31 @@ check_every_option() {  # check_every_option SHELL OFFERED_WORDS
 
 # Where files are completed: one that looks like an option, for after --.
 mkdir "$dir/files" && cd "$dir/files" && touch demo.dat other.csv -- --show.dat
-# The line up to the cursor, then what bash offers there (the part after the
-# last = when = breaks words), a row for each rule.
+# The line up to the cursor, then what bash offers there (the part after an
+# open quote, or else after the last = when = breaks words), a row for each
+# rule; then, where they differ, what a Tab does in zsh (the candidates
+# listed, or what it added after a +) and what fish offers.
 rows=(
-  "ym2608-settings --se|--set"
+  "ym2608-settings --se|--set|+t="
   "ym2608-settings --set |FadeoutDriverMode= GraphicECMode2203= LimitEndFlag= LimitTime= TimerA= TimerB="
   "ym2608-settings --set TimerA=o|off on"
   "ym2608-settings --set LimitTime=|"
-  "ym2608-settings --if Sa|SaveMark="
-  "ym2608-settings --if SaveMark=|no yes"
-  "ym2608-settings --if TimerB!=of|off"
-  "ym2608-settings --set=Tim|TimerA= TimerB="
-  "ym2608-settings --show |--csv --json"
+  "ym2608-settings --if |FadeoutDriverMode= GraphicECMode2203= LimitEndFlag= LimitTime= SaveMark= TimerA= TimerB="
+  "ym2608-settings --if Sa|SaveMark=|+veMark="
+  "ym2608-settings --if savemark=|no yes"
+  "ym2608-settings --if TimerB!=of|off|+'f '"
+  "ym2608-settings --if 'TimerA!=|TimerA!=off TimerA!=on|+o"
+  "ym2608-settings --if \"LimitT|LimitTime!= LimitTime=|+ime=|LimitTime="
+  "ym2608-settings --if 'LimitTime<=|"
+  "ym2608-settings --set=Tim|TimerA= TimerB=|+er"
+  "ym2608-settings --show |--csv --json|--csv --json --show.dat demo.dat other.csv"
   "ym2608-settings --completion |bash fish powershell zsh"
-  "ym2608-settings --copy-from d|demo.dat"
-  "ym2608-settings --show o|other.csv"
-  "ym2608-settings -- --s|--show.dat"
+  "ym2608-settings --copy-from d|demo.dat|+'emo.dat '"
+  "ym2608-settings --show o|other.csv|+'ther.csv '"
+  "ym2608-settings -- --s|--show.dat|+'how.dat '"
   "ym2608-settings --exclude |"
 )
+field() { cut -d'|' -f"$1" <<<"$2"; }  # field N ROW
 
 # Completes each LINE as bash would, the words split at = as readline splits
 # them, after loading BASH_COMPLETION (if given) and the script: a line of
@@ -68,36 +75,28 @@ try_bash() {
     mapfile -t replies < <(bash_replies "$with" "${rows[@]%%|*}" "ym2608-settings -")
     i=0
     for row in "${rows[@]}"; do
-      check "bash${with:+ with bash-completion}: [${row%%|*}]" "${row#*|}" "${replies[i++]-}"
+      check "bash${with:+ with bash-completion}: [${row%%|*}]" "$(field 2 "$row")" "${replies[i++]-}"
     done
     check_every_option "bash${with:+ with bash-completion}" "${replies[i]-}"
   done
 }
 
-# compadd and _arguments work only while zsh completes: here they print
-# what they are given. compinit finds the script on $fpath, and its first
-# call loads it.
-zsh_replies() {
-  cd "$dir" && zsh -f 2>&1 <<'EOF'
-fpath=(functions $fpath)
-autoload -U compinit && compinit -u -D
-print -r -- "$_comps[ym2608-settings]"
-compadd() { print -r -- "$*" }
-_arguments() { given=("$@") }
-words=(ym2608-settings --show ''); CURRENT=3; PREFIX=''
-_ym2608-settings
-words=(ym2608-settings -); CURRENT=2; PREFIX='-'
-_ym2608-settings
-typeset -A actions  # each option line: (EXCLUDED)*--NAME=[ABOUT]:MESSAGE:ACTION
-for line in $given[4,-2]; do
-  name=${${${${line#\(*\)}#\*}%%\[*}%=}
-  names+=($name) actions[$name]=${line##*:}
+# Types each LINE and a Tab into a zsh with compinit, the script on $fpath,
+# on a terminal of zsh's zpty module; Ctrl-T then shows the line. A line a
+# LINE: the candidates listed (list-colors marks each ^A=...^B), or else
+# what Tab added, quoted, after a +.
+zsh_replies() {  # zsh_replies LINE...
+  timeout 60 zsh -f -s "$dir/functions" "$@" <<'EOF'
+zmodload zsh/zpty && zpty z TERM=xterm zsh -f -i
+zpty -w z "fpath=($1 \$fpath) LISTMAX=1000 && autoload -U compinit && compinit -u -D"
+zpty -w z "zstyle ':completion:*' list-colors lc=$'\1' rc= {no,fi}== ec=$'\2'"
+zpty -w z 'shown() { zle -M "[[$BUFFER]]"; BUFFER=; }; zle -N shown; bindkey "^T" shown'
+for line in "${@:2}"; do
+  zpty -w -n z "$line"$'\t\C-t' && zpty -r -m z out '*\[\[ym2608-settings*\]\]*'
+  listed=(${(o)${${(M)${(ps:\2:)out}:#*$'\1'=*}#*$'\1'=}:#-- *})
+  line=${${${out##*\[\[}%\]\]*}#$line}
+  print -r -- ${listed:-${line:++${(q-)line}}}
 done
-print -r -- "$names"
-for option PREFIX in --set '' --if '' --if 'TimerB!=' --if savemark= --set LimitTime=; do
-  eval $actions[$option]
-done
-print -r -- "$actions[--completion]"
 EOF
 }
 
@@ -106,33 +105,26 @@ try_zsh() {
   mkdir "$dir/functions"
   "$program" --completion zsh >"$dir/functions/_ym2608-settings"
   check "zsh reads the script" "" "$(zsh -n "$dir/functions/_ym2608-settings" 2>&1)"
-  local names="TimerA TimerB LimitTime FadeoutDriverMode GraphicECMode2203 LimitEndFlag"
-  local row replies i=0 expected=(
-    "compinit finds it|_ym2608-settings" "the forms after --show|-- --json --csv" "options|"
-    "the names after --set|-S = -- $names" "the names after --if|-S = -- $names SaveMark"
-    "the values after NAME!=|-p TimerB!= -- on off" "SaveMark's values|-p savemark= -- yes no"
-    "no values for LimitTime|-p LimitTime= --" "the shells|(bash zsh fish powershell)"
-  )
-  mapfile -t replies < <(zsh_replies)
-  for row in "${expected[@]}"; do
-    if [ "$row" = "options|" ]; then
-      check_every_option zsh "${replies[i++]-}"
-    else
-      check "zsh: ${row%%|*}" "${row#*|}" "${replies[i++]-}"
-    fi
+  local row want replies i=0
+  mapfile -t replies < <(zsh_replies "${rows[@]%%|*}" "ym2608-settings -")
+  for row in "${rows[@]}"; do
+    want=$(field 3 "$row")
+    check "zsh: [${row%%|*}]" "${want:-$(field 2 "$row")}" "${replies[i++]-}"
   done
+  check_every_option zsh "${replies[i]-}"
 }
 
 try_fish() {
   command -v fish >/dev/null || skip fish
   "$program" --completion fish >"$dir/script"
-  # fish offers whole words: the last word's part up to its last = is put
-  # back before each of bash's.
+  # fish offers whole words: outside a quote the last word's part up to its
+  # last = is put back before each of bash's.
   local row line head want offered
   for row in "${rows[@]}"; do
     line=${row%%|*} head=""
-    case ${line##* } in *=*) head=${line##* } head=${head%"${head##*=}"} ;; esac
-    want=$(for offered in ${row#*|}; do echo "$head$offered"; done | words)
+    case ${line##* } in *[\'\"]*) ;; *=*) head=${line##* } head=${head%"${head##*=}"} ;; esac
+    want=$(for offered in $(field 2 "$row"); do echo "$head$offered"; done | words)
+    [ -z "$(field 4 "$row")" ] || want=$(field 4 "$row")
     check "fish: [$line]" "$want" \
       "$(fish --no-config -c 'source $argv[1]; complete -C $argv[2]' "$dir/script" "$line" | cut -f1 | words)"
   done

@@ -138,25 +138,33 @@ try_powershell() {
   check_every_option powershell "$(grep -oE "^ +'-[^']+' = '[a-z]" "$dir/script" | cut -d"'" -f2 | words)"
 }
 
-# Installed under a prefix as the .deb installs under /usr: bash-completion
-# and fish look in each of $XDG_DATA_DIRS for the command's name.
+# Installed, staged under DESTDIR, under /usr as the .deb installs and under
+# /usr/local as cmake --install does by default; a row a prefix, with the
+# folder on zsh's $fpath meant for it. bash-completion and fish look in each
+# of $XDG_DATA_DIRS for the command's name.
 try_installed() {
-  local prefix=$dir/usr entry
-  "$3" --install "$4" --prefix "$prefix" >/dev/null || check "cmake --install" 0 $?
-  for entry in bash:bash-completion/completions/ym2608-settings \
-    zsh:zsh/vendor-completions/_ym2608-settings fish:fish/vendor_completions.d/ym2608-settings.fish; do
-    check "share/${entry#*:}" "" "$("$program" --completion "${entry%%:*}" | cmp - "$prefix/share/${entry#*:}" 2>&1)"
+  local row prefix zsh_dir share entry
+  for row in /usr:vendor-completions /usr/local:site-functions; do
+    prefix=${row%%:*} zsh_dir=zsh/${row#*:} share=$dir/root${row%%:*}/share
+    DESTDIR=$dir/root "$3" --install "$4" --prefix "$prefix" >/dev/null || check "cmake --install" 0 $?
+    for entry in bash:bash-completion/completions/ym2608-settings \
+      zsh:$zsh_dir/_ym2608-settings fish:fish/vendor_completions.d/ym2608-settings.fish; do
+      check "$prefix/share/${entry#*:}" "" "$("$program" --completion "${entry%%:*}" | cmp - "$share/${entry#*:}" 2>&1)"
+    done
+    if command -v zsh >/dev/null; then
+      check "zsh reads $prefix/share/$zsh_dir" "$prefix/share/$zsh_dir" "$(zsh -fc 'print -l $fpath' | grep -x "$prefix/share/$zsh_dir")"
+    fi
+    if [ -e /usr/share/bash-completion/bash_completion ]; then
+      check "bash-completion loads it" "complete -F _ym2608_settings ym2608-settings" \
+        "$(XDG_DATA_DIRS=$share bash --norc --noprofile -c '. /usr/share/bash-completion/bash_completion
+          if declare -F _comp_load >/dev/null; then _comp_load ym2608-settings; else __load_completion ym2608-settings; fi
+          complete -p ym2608-settings' 2>&1)"
+    fi
+    if command -v fish >/dev/null; then
+      mkdir -p "$dir/home" && check "fish loads it" "--set" "$(HOME=$dir/home XDG_CONFIG_HOME=$dir/home \
+        XDG_DATA_DIRS=$share PATH=$dir/root$prefix/bin:$PATH fish -c 'complete -C "ym2608-settings --se"' 2>&1 | cut -f1)"
+    fi
   done
-  if [ -e /usr/share/bash-completion/bash_completion ]; then
-    check "bash-completion loads it" "complete -F _ym2608_settings ym2608-settings" \
-      "$(XDG_DATA_DIRS=$prefix/share bash --norc --noprofile -c '. /usr/share/bash-completion/bash_completion
-        if declare -F _comp_load >/dev/null; then _comp_load ym2608-settings; else __load_completion ym2608-settings; fi
-        complete -p ym2608-settings' 2>&1)"
-  fi
-  if command -v fish >/dev/null; then
-    mkdir "$dir/home" && check "fish loads it" "--set" "$(HOME=$dir/home XDG_CONFIG_HOME=$dir/home \
-      XDG_DATA_DIRS=$prefix/share PATH=$prefix/bin:$PATH fish -c 'complete -C "ym2608-settings --se"' 2>&1 | cut -f1)"
-  fi
 }
 
 if [ "$shell" != installed ]; then

@@ -81,10 +81,9 @@ try_bash() {
   done
 }
 
-# Types each LINE and a Tab into a zsh with compinit, the script on $fpath,
-# on a terminal of zsh's zpty module; Ctrl-T then shows the line. A line a
-# LINE: the candidates listed (list-colors marks each ^A=...^B), or else
-# what Tab added, quoted, after a +.
+# Types each LINE and a Tab into a zsh with compinit and the script on $fpath,
+# on a zpty terminal; Ctrl-T shows the line. A line a LINE: the candidates
+# listed (list-colors marks each ^A=...^B), or else what Tab added after a +.
 zsh_replies() {  # zsh_replies LINE...
   timeout 60 zsh -f -s "$dir/functions" "$@" <<'EOF'
 zmodload zsh/zpty && zpty z TERM=xterm zsh -f -i
@@ -105,11 +104,10 @@ try_zsh() {
   mkdir "$dir/functions"
   "$program" --completion zsh >"$dir/functions/_ym2608-settings"
   check "zsh reads the script" "" "$(zsh -n "$dir/functions/_ym2608-settings" 2>&1)"
-  local row want replies i=0
+  local row replies i=0
   mapfile -t replies < <(zsh_replies "${rows[@]%%|*}" "ym2608-settings -")
   for row in "${rows[@]}"; do
-    want=$(field 3 "$row")
-    check "zsh: [${row%%|*}]" "${want:-$(field 2 "$row")}" "${replies[i++]-}"
+    check "zsh: [${row%%|*}]" "$(field 3 "$row" | grep . || field 2 "$row")" "${replies[i++]-}"
   done
   check_every_option zsh "${replies[i]-}"
 }
@@ -138,34 +136,31 @@ try_powershell() {
   check_every_option powershell "$(grep -oE "^ +'-[^']+' = '[a-z]" "$dir/script" | cut -d"'" -f2 | words)"
 }
 
-# Installed, staged under DESTDIR, under /usr as the .deb installs and under
-# /usr/local as cmake --install does by default; a row a prefix, with the
-# folder on zsh's $fpath meant for it. bash-completion and fish look in each
-# of $XDG_DATA_DIRS for the command's name.
-try_installed() {
-  local row prefix zsh_dir share entry
-  for row in /usr:vendor-completions /usr/local:site-functions; do
-    prefix=${row%%:*} zsh_dir=zsh/${row#*:} share=$dir/root${row%%:*}/share
-    DESTDIR=$dir/root "$3" --install "$4" --prefix "$prefix" >/dev/null || check "cmake --install" 0 $?
-    for entry in bash:bash-completion/completions/ym2608-settings \
-      zsh:$zsh_dir/_ym2608-settings fish:fish/vendor_completions.d/ym2608-settings.fish; do
-      check "$prefix/share/${entry#*:}" "" "$("$program" --completion "${entry%%:*}" | cmp - "$share/${entry#*:}" 2>&1)"
-    done
-    if command -v zsh >/dev/null; then
-      check "zsh reads $prefix/share/$zsh_dir" "$prefix/share/$zsh_dir" "$(zsh -fc 'print -l $fpath' | grep -x "$prefix/share/$zsh_dir")"
-    fi
-    if [ -e /usr/share/bash-completion/bash_completion ]; then
-      check "bash-completion loads it" "complete -F _ym2608_settings ym2608-settings" \
-        "$(XDG_DATA_DIRS=$share bash --norc --noprofile -c '. /usr/share/bash-completion/bash_completion
-          if declare -F _comp_load >/dev/null; then _comp_load ym2608-settings; else __load_completion ym2608-settings; fi
-          complete -p ym2608-settings' 2>&1)"
-    fi
-    if command -v fish >/dev/null; then
-      mkdir -p "$dir/home" && check "fish loads it" "--set" "$(HOME=$dir/home XDG_CONFIG_HOME=$dir/home \
-        XDG_DATA_DIRS=$share PATH=$dir/root$prefix/bin:$PATH fish -c 'complete -C "ym2608-settings --se"' 2>&1 | cut -f1)"
-    fi
+# Installed, staged under DESTDIR, under PREFIX as the .deb installs under
+# /usr and cmake --install by default under /usr/local; zsh's script in
+# ZSH_FOLDER, the folder on zsh's $fpath for that prefix. bash-completion
+# and fish look in each of $XDG_DATA_DIRS for the command's name.
+installed_under() {  # installed_under PREFIX ZSH_FOLDER CMAKE BUILD_DIR
+  local prefix=$dir/root$1 entry
+  DESTDIR=$dir/root "$3" --install "$4" --prefix "$1" >/dev/null || check "cmake --install" 0 $?
+  for entry in bash:bash-completion/completions/ym2608-settings \
+    zsh:zsh/$2/_ym2608-settings fish:fish/vendor_completions.d/ym2608-settings.fish; do
+    check "share/${entry#*:}" "" "$("$program" --completion "${entry%%:*}" | cmp - "$prefix/share/${entry#*:}" 2>&1)"
   done
+  ! command -v zsh >/dev/null || check "zsh reads $1/share/zsh/$2" "$1/share/zsh/$2" "$(zsh -fc 'print -l $fpath' | grep -x "$1/share/zsh/$2")"
+  if [ -e /usr/share/bash-completion/bash_completion ]; then
+    check "bash-completion loads it" "complete -F _ym2608_settings ym2608-settings" \
+      "$(XDG_DATA_DIRS=$prefix/share bash --norc --noprofile -c '. /usr/share/bash-completion/bash_completion
+        if declare -F _comp_load >/dev/null; then _comp_load ym2608-settings; else __load_completion ym2608-settings; fi
+        complete -p ym2608-settings' 2>&1)"
+  fi
+  if command -v fish >/dev/null; then
+    mkdir -p "$dir/home" && check "fish loads it" "--set" "$(HOME=$dir/home XDG_CONFIG_HOME=$dir/home \
+      XDG_DATA_DIRS=$prefix/share PATH=$prefix/bin:$PATH fish -c 'complete -C "ym2608-settings --se"' 2>&1 | cut -f1)"
+  fi
 }
+
+try_installed() { installed_under /usr vendor-completions "$3" "$4"; installed_under /usr/local site-functions "$3" "$4"; }
 
 if [ "$shell" != installed ]; then
   # Each string of the command line's source (comments left out) that starts

@@ -97,12 +97,12 @@ std::string_view bashAction(OptionTakes takes) {
     case OptionTakes::Assignment:
       return "_ym2608_settings_pairs \"$prefix\" '@SET_NAMES@'";
     case OptionTakes::Condition:
-      return "_ym2608_settings_pairs \"$prefix\" '@IF_NAMES@'";
+      return "_ym2608_settings_pairs \"$prefix\" '@IF_NAMES@' '!='";
     case OptionTakes::File:
       return "cur=${cur#\"$prefix\"}; _ym2608_settings_files";
     case OptionTakes::Shell:
       return "_ym2608_settings_offer \"$prefix\" '@SHELLS@'";
-    case OptionTakes::Pattern:
+    case OptionTakes::Word:
     case OptionTakes::Nothing:
       break;
   }
@@ -112,7 +112,7 @@ std::string_view bashAction(OptionTakes takes) {
 std::string bashScript() {
   std::vector<std::string> arms;
   for (const OptionTakes takes : {OptionTakes::Assignment, OptionTakes::Condition,
-                                  OptionTakes::File, OptionTakes::Pattern, OptionTakes::Shell}) {
+                                  OptionTakes::File, OptionTakes::Word, OptionTakes::Shell}) {
     const std::vector<std::string_view> names = optionNames(takes);
     if (!names.empty()) {
       const std::string_view action = bashAction(takes);
@@ -131,17 +131,17 @@ std::string bashScript() {
                   })}});
 }
 
-// What zsh's _arguments completes after an option that takes `takes`.
-std::string zshAction(OptionTakes takes) {
-  switch (takes) {
+// What zsh's _arguments completes after `option`.
+std::string zshAction(const Option& option) {
+  switch (option.takes) {
     case OptionTakes::Assignment:
-      return ":NAME=VALUE:_ym2608-settings_pairs " + joined(completedNames(false), " ");
+      return ":NAME=VALUE:_ym2608-settings_pairs -- " + joined(completedNames(false), " ");
     case OptionTakes::Condition:
-      return ":CONDITION:_ym2608-settings_pairs " + joined(completedNames(true), " ");
+      return ":CONDITION:_ym2608-settings_pairs -- " + joined(completedNames(true), " ");
     case OptionTakes::File:
       return ":FILE:_files";
-    case OptionTakes::Pattern:
-      return ":PATTERN: ";
+    case OptionTakes::Word:
+      return ":" + std::string(option.argument) + ": ";
     case OptionTakes::Shell:
       return ":SHELL:(" + joined(kCompletionShells, " ") + ")";
     case OptionTakes::Nothing:
@@ -156,15 +156,14 @@ std::string zshOptionLines() {
   std::vector<std::string> lines;
   for (const Option& option : options()) {
     const bool repeats = option.takes == OptionTakes::Assignment ||
-                         option.takes == OptionTakes::Condition ||
-                         option.takes == OptionTakes::Pattern;
+                         option.takes == OptionTakes::Condition || option.name == "--exclude";
     const std::vector<std::string_view> names = namesOf(option);
     const std::string excluded = names.size() > 1 ? "(" + joined(names, " ") + ")" : "";
     for (const std::string_view name : names) {
       const bool takesValue = option.takes != OptionTakes::Nothing;
       lines.push_back("    '" + (repeats ? std::string("*") : excluded) + std::string(name) +
                       (takesValue && name.substr(0, 2) == "--" ? "=" : "") + "[" +
-                      std::string(option.about) + "]" + zshAction(option.takes) + "' \\");
+                      std::string(option.about) + "]" + zshAction(option) + "' \\");
     }
   }
   return joined(lines, "\n");
@@ -188,7 +187,7 @@ std::string fishAction(OptionTakes takes) {
       return " -x -a '(__ym2608_settings_pairs " + joined(completedNames(true), " ") + ")'";
     case OptionTakes::File:
       return " -r -F";
-    case OptionTakes::Pattern:
+    case OptionTakes::Word:
       return " -x";
     case OptionTakes::Shell:
       return " -x -a '" + joined(kCompletionShells, " ") + "'";
@@ -227,8 +226,8 @@ std::string_view powerShellKind(OptionTakes takes) {
       return "Condition";
     case OptionTakes::File:
       return "File";
-    case OptionTakes::Pattern:
-      return "Pattern";
+    case OptionTakes::Word:
+      return "Word";
     case OptionTakes::Shell:
       return "Shell";
     case OptionTakes::Nothing:

@@ -13,25 +13,36 @@ inline constexpr std::string_view kBashTemplate =
 # Printed by `ym2608-settings --completion bash`.
 
 # Offers each word of $2, with $1 before it, that starts as the word being
-# completed does. Where = breaks words, readline replaces only what follows
-# the word's last =, so that much is taken off each.
+# completed does. Readline replaces only what follows an open quote, or else
+# what follows the word's last = where = breaks words: that much is taken
+# off each.
 _ym2608_settings_offer() {
-  local IFS=$' \t\n' word offered=
+  local IFS=$' \t\n' word offered= head=
   for word in $2; do offered+=" $1$word"; done
   COMPREPLY=($(compgen -W "$offered" -- "$cur"))
-  if [[ $COMP_WORDBREAKS == *=* && $cur == *=* ]]; then
-    local head=${cur%"${cur##*=}"}
-    COMPREPLY=("${COMPREPLY[@]#"$head"}")
+  if [[ $cur == *[\'\"]* ]]; then
+    head=${cur%%[\'\"]*}
+  elif [[ $COMP_WORDBREAKS == *=* && $cur == *=* ]]; then
+    head=${cur%"${cur##*=}"}
   fi
+  COMPREPLY=("${COMPREPLY[@]#"$head"}")
 }
 
 # After --set or --if: the names of $2, each with its =; after NAME= (or
 # NAME!=), that name's values. $1 is --set= or --if= when the word holds it.
+# In an open quote readline closes the quote after a lone candidate, so
+# there each name also comes with the other tests of $3 (--if's !=): Tab
+# stops before the test, and the quote stays open.
 _ym2608_settings_pairs() {
-  local word=${cur#"$1"} name values=
+  local word=${cur#"$1"} name values= test offered=
+  word=${word//[\'\"]/}
   if [[ $word != *=* ]]; then
     compopt -o nospace 2>/dev/null
-    _ym2608_settings_offer "$1" "$(printf '%s= ' $2)"
+    for name in $2; do
+      offered+=" $name="
+      [[ $cur == *[\'\"]* ]] && for test in $3; do offered+=" $name$test"; done
+    done
+    _ym2608_settings_offer "$1" "$offered"
     return
   fi
   name=${word%%=*}
@@ -96,29 +107,35 @@ inline constexpr std::string_view kZshTemplate = R"sh(#compdef ym2608-settings
 # setting names, then their values; after --show its forms; files elsewhere.
 # Printed by `ym2608-settings --completion zsh`.
 
-# After --set or --if: the names given, each with its =; after NAME= (or
-# NAME!=), that name's values.
+# After --set or --if: the names after --, each with its = (listed with it,
+# as the other shells list them); after NAME= (or NAME!=), that name's
+# values. Before -- stand the options _arguments gives every action it calls
+# (the group, the description), passed on to compadd.
 _ym2608-settings_pairs() {
+  local end=${argv[(i)--]}
+  local -a expl=("${(@)argv[1,end-1]}") names=("${(@)argv[end+1,-1]}") values
   if [[ $PREFIX != *=* ]]; then
-    compadd -S = -- "$@"
+    compadd "$expl[@]" -S '' -- ${^names}=
     return
   fi
-  local name=${PREFIX%%=*}
-  local -a values
-  case ${(L)name%[<>!]} in
+  case ${(L)${PREFIX%%=*}%[<>!]} in
 @VALUE_CASES@
   esac
-  compadd -p "$name=" -- $values
+  compset -P '*='
+  compadd "$expl[@]" -- $values
 }
 
 _ym2608-settings() {
+  local ret=1
+  # Right after --show its forms, beside the files: alone, a first Tab
+  # would only insert the -- they share.
   if [[ $words[CURRENT-1] == --show && -z $PREFIX ]]; then
-    compadd -- @FORMS@
-    return
+    compadd -- @FORMS@ && ret=0
   fi
   _arguments -s -S : \
 @OPTION_LINES@
-    '*:file:_files'
+    '*:file:_files' && ret=0
+  return ret
 }
 
 if [[ $funcstack[1] == _ym2608-settings ]]; then
@@ -134,9 +151,10 @@ inline constexpr std::string_view kFishTemplate =
 # Printed by `ym2608-settings --completion fish`.
 
 # After --set or --if: the names given, each with its =; after NAME= (or
-# NAME!=), that name's values.
+# NAME!=), that name's values. An open quote is left out of the word, and
+# of what is offered, as fish leaves it out when it matches them.
 function __ym2608_settings_pairs
-    set -l word (commandline -ct | string replace -r -- '^--[a-z-]+=' '')
+    set -l word (commandline -ct | string replace -r -- '^--[a-z-]+=' '' | string replace -a -r -- '[\'"]' '')
     if not string match -q -- '*=*' $word
         printf '%s=\n' $argv
         return
@@ -203,7 +221,7 @@ Register-ArgumentCompleter -Native -CommandName 'ym2608-settings', 'ym2608-setti
         $word = $Matches[2]
     }
     $kind = $takes[$previous]
-    if ($kind -eq 'File' -or $kind -eq 'Pattern') { return }
+    if ($kind -eq 'File' -or $kind -eq 'Word') { return }
     if ($kind -eq 'Shell') {
         $candidates = $shells
     } elseif ($kind) {

@@ -148,7 +148,7 @@ const Option kOptions[] = {
      "listing of the settings block each written file held;\n"
      "--apply FILE gives the files back byte for byte",
      G::Action, false, "with --set or --apply, write a listing to undo it", readUndo},
-    {"--revert", "", T::Pattern, "N", "N, a run's number in --history",
+    {"--revert", "", T::Word, "N", "N, a run's number in --history",
      "give back the files run N of the history changed, each\n"
      "whose block is still what that run wrote",
      G::Action, false, "give back what a run of the history changed", readRevert},
@@ -175,7 +175,7 @@ const Option kOptions[] = {
      "number; quote < and >: --if \"LimitTime<300\". Repeated,\n"
      "every one must hold",
      G::Choice, false, "only files that meet the condition", readCondition},
-    {"--exclude", "", T::Pattern, "PATTERN", "a PATTERN",
+    {"--exclude", "", T::Word, "PATTERN", "a PATTERN",
      "leave out each file or folder whose name matches it", G::Choice, false,
      "leave out names that match the pattern",
      [](Reading& r, std::string_view value, std::string& /*error*/) {

@@ -16,8 +16,8 @@ enum class OptionTakes {
   Assignment,  // --set: NAME=, then that setting's values
   Condition,   // --if: as --set, and SaveMark too
   File,
-  Pattern,  // --exclude: a name pattern, nothing to complete
-  Shell,    // --completion: the shells below
+  Word,   // --exclude's pattern, --revert's number: nothing to complete
+  Shell,  // --completion: the shells below
 };
 
 /// Where --help lists an option.

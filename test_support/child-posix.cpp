@@ -38,12 +38,16 @@ Child::Child(const std::string& program, const std::vector<std::string>& args, b
   int in[2];
   int out[2];
   if (pipe(in) != 0 || pipe(out) != 0) ADD_FAILURE() << "pipe";
+  // A reader that went away is gone before the child starts: closed after
+  // the fork, the child's first lines could still fit in the pipe.
+  if (!keepOutput) close(out[0]), out[0] = -1;
   impl_->pid = fork();
   if (impl_->pid == 0) {
     signal(SIGPIPE, SIG_DFL);  // as a shell starts it; ignoring is inherited
     dup2(in[0], STDIN_FILENO);
     dup2(out[1], STDOUT_FILENO);
-    close(in[0]), close(in[1]), close(out[0]), close(out[1]);
+    close(in[0]), close(in[1]), close(out[1]);
+    if (out[0] >= 0) close(out[0]);
     if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -55,7 +59,6 @@ Child::Child(const std::string& program, const std::vector<std::string>& args, b
   impl_->input = in[1];
   impl_->output = out[0];
   fcntl(impl_->input, F_SETFL, O_NONBLOCK);
-  if (!keepOutput) close(impl_->output), impl_->output = -1;
 }
 
 Child::~Child() {

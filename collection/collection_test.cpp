@@ -12,12 +12,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <future>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -41,6 +43,7 @@ class WatchedDisk : public FileAccess {
  public:
   WatchedDisk() : FileAccess(std::chrono::milliseconds(200)) {}
   Opened open(FileHandle folder, const char* path, OpenMode mode) override {
+    const std::lock_guard<std::recursive_mutex> hold(mutex_);
     const std::string name(path);
     opened.push_back(name);
     const bool writing = mode != OpenMode::Read && mode != OpenMode::ReadRegular;
@@ -54,6 +57,7 @@ class WatchedDisk : public FileAccess {
   }
   Moved writeAt(FileHandle file, const std::uint8_t* data, std::size_t size,
                 std::uint64_t offset) override {
+    const std::lock_guard<std::recursive_mutex> hold(mutex_);
     if (failUndoRows && file == created_ && offset > 0) {
       // The disk fills partway through the row.
       return {FileAccess::writeAt(file, data, size / 2, offset).bytes, ENOSPC};
@@ -64,16 +68,19 @@ class WatchedDisk : public FileAccess {
   }
   Moved readAt(FileHandle file, std::uint8_t* buffer, std::size_t size,
                std::uint64_t offset) override {
+    const std::lock_guard<std::recursive_mutex> hold(mutex_);
     // The block writer's own read is the one at the block.
     if (failReads || (failBlockReads && offset == 0x389)) return {0, EIO};
     return FileAccess::readAt(file, buffer, size, offset);
   }
   int lock(FileHandle file) override {
+    const std::lock_guard<std::recursive_mutex> hold(mutex_);
     // A program that ignores locks cuts the file short just then.
     if (cutUnderLock) fs::resize_file(fsPath(opened.back()), 911);
     return noLocks ? FileError::NoLocks : FileAccess::lock(file);
   }
   int close(FileHandle file) override {
+    const std::lock_guard<std::recursive_mutex> hold(mutex_);
     const int error = FileAccess::close(file);
     return failCloses && file == written_ ? EIO : error;
   }
@@ -95,6 +102,8 @@ class WatchedDisk : public FileAccess {
  private:
   FileHandle created_ = kNoFile;
   FileHandle written_ = kNoFile;
+  // Files in flight side by side (-j) come here from several threads.
+  std::recursive_mutex mutex_;
 };
 
 struct Outcome {
@@ -122,6 +131,9 @@ Outcome runWith(const std::vector<std::string>& args, FileAccess& disk,
                 const std::string& stdinText = "", int outputError = 0, bool outputIsFile = false,
                 FolderReader& folders = FolderReader::system()) {
   std::vector<const char*> argv{"ym2608-settings"};
+  // The tables run with the default files in flight, and once more one
+  // file at a time (Collection.OneFileAtATime).
+  if (const char* jobs = std::getenv("YM2608_TEST_JOBS")) argv.insert(argv.end(), {"-j", jobs});
   for (const std::string& a : args) argv.push_back(a.c_str());
   FailingOutput out(outputError, outputIsFile);
   RecordingOutput errors;
@@ -865,6 +877,7 @@ struct Killed {};
 class JournalDisk : public FileAccess {
  public:
   Opened open(FileHandle folder, const char* path, OpenMode mode) override {
+    const std::lock_guard<std::recursive_mutex> hold(mutex_);
     if (mode == OpenMode::UpdateRegular && lastPart(path) == "read-only.dat") {
       return {kNoFile, {}, EACCES};
     }
@@ -883,6 +896,7 @@ class JournalDisk : public FileAccess {
   }
   Moved writeAt(FileHandle file, const std::uint8_t* data, std::size_t size,
                 std::uint64_t offset) override {
+    const std::lock_guard<std::recursive_mutex> hold(mutex_);
     const std::string text(reinterpret_cast<const char*>(data), size);
     // A write of the listing may hold several rows, one a line.
     for (std::size_t at = 0; file == listing_ && offset > 0 && at < text.size();
@@ -896,6 +910,7 @@ class JournalDisk : public FileAccess {
     return moved;
   }
   int sync(FileHandle file) override {
+    const std::lock_guard<std::recursive_mutex> hold(mutex_);
     if (file != listing_) return FileAccess::sync(file);
     step("sync");
     if (failSyncs) return EIO;
@@ -903,10 +918,12 @@ class JournalDisk : public FileAccess {
     return FileAccess::sync(file);
   }
   int close(FileHandle file) override {
+    const std::lock_guard<std::recursive_mutex> hold(mutex_);
     const int error = FileAccess::close(file);
     return failBlockCloses && names_[file].find(".dat") != std::string::npos ? EIO : error;
   }
   int lock(FileHandle file) override {
+    const std::lock_guard<std::recursive_mutex> hold(mutex_);
     if (names_[file] == changedUnderLock && !replace) {
       FileAccess::writeAt(file, &otherByte, 1, otherAt);
     }
@@ -934,6 +951,7 @@ class JournalDisk : public FileAccess {
   FileHandle listing_ = kNoFile;
   std::uint64_t written_ = 0;
   std::map<FileHandle, std::string> names_;
+  std::recursive_mutex mutex_;
 };
 
 // Without --undo, every run that writes keeps its journal in the history

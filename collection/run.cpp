@@ -1,5 +1,5 @@
-// What one run of the collection options does to each file, and how it
-// reports it.
+// What one run of the collection options does to each file that it sets,
+// and how it reports it; --show's files are in run_show.cpp.
 #include "collection/run.h"
 
 #include <algorithm>
@@ -25,6 +25,7 @@ Run::Run(const RunOptions& options, SoundImage& image, OutputSink& out, OutputSi
     : options_(options),
       image_(image),
       files_(files),
+      workers_(options.jobs),
       // Reports of --set and --apply go out a line at a time, whatever the
       // output: a run stopped halfway must have said what it wrote.
       report_(out, errors, options.action == RunOptions::Action::Show && out.takesBlocks()),
@@ -35,114 +36,127 @@ Run::Run(const RunOptions& options, SoundImage& image, OutputSink& out, OutputSi
   if (errors.fileIdentity(output)) protect(output);
 }
 
+Run::~Run() {
+  // Files still in flight, when the run stopped, end before their slots go.
+  try {
+    workers_.wait();
+  } catch (...) {
+  }
+}
+
 void Run::protect(const FileIdentity& own) {
   if (known(own)) own_.push_back(own);
 }
 
+SoundImage& Run::imageOf(std::size_t worker) {
+  if (worker == 0) return image_;
+  std::lock_guard<std::mutex> lock(telling_);
+  if (images_.size() < worker) images_.resize(worker);
+  if (images_[worker - 1] == nullptr) images_[worker - 1] = std::make_unique<SoundImage>();
+  return *images_[worker - 1];
+}
+
 bool Run::file(FoundFile&& file, const Change& change) {
-  report_.tick();
-  if (options_.action == RunOptions::Action::Show) return show(file);
+  {
+    std::lock_guard<std::mutex> lock(telling_);
+    report_.tick();
+  }
+  if (options_.action == RunOptions::Action::Show) return show(std::move(file));
+  // One file at a time and no journal: each file is written as it comes.
+  if (!journal_.active() && workers_.inline_()) {
+    Pending pending(std::move(file), change);
+    prepare(pending, image_);
+    take(pending);
+    settle(pending);
+    return tell(pending);
+  }
   // With a journal a file's row reaches the disk before its block: the
   // rows of a batch are written and synced together, then their blocks.
-  if (journal_.active()) {
-    const OpenFolder* folder = file.folder.get();
-    if (folder != nullptr && (batch_.empty() || batch_.back().file.folder.get() != folder)) {
-      ++batchFolders_;
-    }
-    batch_.push_back(prepare(std::move(file), change));
-    return (batch_.size() < kBatch && batchFolders_ < kBatchFolders) || flush();
+  // Files in flight are read side by side, and written side by side once
+  // the batch is decided.
+  const OpenFolder* folder = file.folder.get();
+  if (folder != nullptr && (batch_.empty() || batch_.back()->file.folder.get() != folder)) {
+    ++batchFolders_;
   }
-  Pending pending = prepare(std::move(file), change);
-  return complete(pending);
+  batch_.push_back(std::make_unique<Pending>(std::move(file), change));
+  Pending& pending = *batch_.back();
+  workers_.run([this, &pending](std::size_t worker) { prepare(pending, imageOf(worker)); });
+  return (batch_.size() < kBatch && batchFolders_ < kBatchFolders) || flush();
 }
 
-bool Run::show(const FoundFile& file) {
-  const std::string problem = load(file);
-  if (!problem.empty()) return report_.fileFailed(file.name, problem);
-  // A condition is tested on the bytes read already: no system call.
-  if (!meetsAll(options_.conditions, image_.block())) {
-    ++report_.counts().notMatching;
-    return true;
-  }
-  if (!headed_) {
-    headed_ = true;
-    if (!report_.put(showHeading(options_.format), "")) return false;
-  }
-  if (!report_.put(showRow(options_.format, image_, file.name), "")) return false;
-  ++report_.counts().shown;
-  return true;
-}
-
-Run::Pending Run::prepare(FoundFile&& file, const Change& change) {
-  Pending pending{std::move(file), change, "", {}, {}};
+void Run::prepare(Pending& pending, SoundImage& image) const {
   // The run's own journal, found by a pattern, is no sound data; a dry run
   // has none, and knows the --undo listing by its name.
   if (!options_.undo.empty() && options_.dryRun &&
       wholePath(pending.file.name) == wholePath(options_.undo)) {
     pending.journal = true;
-    return pending;
+    return;
   }
-  pending.problem = load(pending.file, &pending.journal);
-  if (!pending.problem.empty() || pending.journal) return pending;
-  pending.identity = image_.identity();
-  pending.loaded = image_.block();
+  pending.problem = load(pending.file, image, &pending.journal);
+  if (!pending.problem.empty() || pending.journal) return;
+  pending.identity = image.identity();
+  pending.loaded = image.block();
   pending.matches = meetsAll(options_.conditions, pending.loaded);
+  // The file --copy-from read is already as asked, mark or none.
+  if (!pending.matches || (known(reference_) && pending.identity.sameFile(reference_))) return;
+  // Only to pass over a file already so without opening it for writing:
+  // the block that is written is decided under the lock (decideAndWrite).
+  pending.changes = changedBlock(pending.change, pending.loaded) != pending.loaded ||
+                    changedSince(pending.change, pending.loaded);
+}
+
+void Run::take(Pending& pending) {
+  if (!pending.problem.empty() || pending.journal) return;
   // Another name of a file taken already (given twice, or a hard link):
   // the file was decided once, under its first name.
   const auto [taken, first] = taken_.emplace(
       std::make_pair(pending.identity.volume, pending.identity.index), pending.matches);
-  if (!first) {
-    pending.again = true;
-    pending.matches = taken->second;
-    return pending;
-  }
-  // The file --copy-from read is already as asked, mark or none.
-  if (!pending.matches || (known(reference_) && pending.identity.sameFile(reference_))) {
-    return pending;
-  }
-  // Only to pass over a file already so without opening it for writing:
-  // the block that is written is decided under the lock (update).
-  pending.changes = changedBlock(change, pending.loaded) != pending.loaded ||
-                    changedSince(change, pending.loaded);
-  return pending;
+  if (first) return;
+  pending.again = true;
+  pending.changes = false;
+  pending.matches = taken->second;
 }
 
-bool Run::complete(Pending& pending) {
-  const std::string& name = pending.file.name;
-  if (pending.journal) {
-    --report_.counts().listed;
-    return true;
+void Run::settle(Pending& pending) {
+  if (!pending.changes) return;
+  if (journalError_ != 0) {
+    pending.journalStop = true;
+    return;
   }
-  if (!pending.problem.empty()) return report_.fileFailed(name, pending.problem);
-  std::string changes;
-  if (pending.changes) {
-    const FileResult written = update(pending, changes);
-    if (journalError_ != 0) return journalFailed(name);
-    if (!written) {
-      const bool opening = written.failed == FileResult::Step::Open;
-      return report_.fileFailed(name,
-                                (opening ? "cannot open for writing: " : "") + reason(written));
-    }
-  }
-  // Not meeting the conditions, as loaded or under the lock: no line.
-  if (!pending.matches) {
-    ++report_.counts().notMatching;
-    return true;
-  }
-  ++(changes.empty() ? report_.counts().unchanged : report_.counts().changed);
-  const std::string line = printable(name) + ": " + (changes.empty() ? "unchanged" : changes);
-  return report_.put(line, line);
-}
-
-FileResult Run::update(Pending& pending, std::string& report) {
-  const FileResult result = decideAndWrite(pending, report);
+  pending.written = decideAndWrite(pending, pending.report);
+  std::lock_guard<std::mutex> lock(journaling_);
   // On the disk at once: after a power cut the old row would put its bytes
   // into whatever file holds the name now.
   if (pending.rowed && !pending.writeTried && journalError_ == 0) {
     journal_.withdraw(pending.file.name);
     journalError_ = journal_.sync();
   }
-  return result;
+  if (journalError_ != 0 && !pending.writeTried) pending.journalStop = true;
+}
+
+bool Run::tell(Pending& pending) {
+  std::lock_guard<std::mutex> lock(telling_);
+  const std::string& name = pending.file.name;
+  if (pending.journal) {
+    --report_.counts().listed;
+    return true;
+  }
+  if (!pending.problem.empty()) return report_.fileFailed(name, pending.problem);
+  if (pending.journalStop) return journalFailed(name);
+  if (pending.changes && !pending.written) {
+    const bool opening = pending.written.failed == FileResult::Step::Open;
+    return report_.fileFailed(
+        name, (opening ? "cannot open for writing: " : "") + reason(pending.written));
+  }
+  // Not meeting the conditions, as loaded or under the lock: no line.
+  if (!pending.matches) {
+    ++report_.counts().notMatching;
+    return true;
+  }
+  const std::string& changes = pending.report;
+  ++(changes.empty() ? report_.counts().unchanged : report_.counts().changed);
+  const std::string line = printable(name) + ": " + (changes.empty() ? "unchanged" : changes);
+  return saidOne_ = report_.put(line, line);
 }
 
 FileResult Run::decideAndWrite(Pending& pending, std::string& report) {
@@ -155,6 +169,7 @@ FileResult Run::decideAndWrite(Pending& pending, std::string& report) {
   SoundImage::Block now{};
   if (!(result = file.lock()) || !(result = file.read(now))) return result;
   if (file.unlocked()) {
+    std::lock_guard<std::mutex> lock(telling_);
     report_.warnOnce(pending.file.name,
                      "its file system keeps no locks: a change another program makes at the "
                      "same moment may be lost");
@@ -169,31 +184,54 @@ FileResult Run::decideAndWrite(Pending& pending, std::string& report) {
   // Another program changed the block since its row was written: a new
   // row, synced before the write, holds the block this write replaces.
   if (journal_.active() && now != pending.loaded) {
+    std::lock_guard<std::mutex> lock(journaling_);
     journal_.addAgain(pending.file.name, now, wanted);
     if ((journalError_ = journal_.sync()) != 0) return {};
   }
-  if (options_.dryRun) return {};
+  if (options_.dryRun || journalError_ != 0) return {};
   // From here on the block may be on the disk, whatever the write says.
-  pending.writeTried = wroteAny_ = true;
+  pending.writeTried = true;
+  wroteAny_ = true;
   return file.write(wanted);
 }
 
 bool Run::flush() {
-  std::vector<Pending> batch = std::move(batch_);
+  std::vector<std::unique_ptr<Pending>> batch = std::move(batch_);
   batch_.clear();
   batchFolders_ = 0;
+  workers_.wait();
+  for (const auto& p : batch) take(*p);
   std::size_t first = 0;
-  while (first < batch.size() && !batch[first].changes) ++first;
+  while (first < batch.size() && !batch[first]->changes) ++first;
   for (std::size_t i = first; i < batch.size(); ++i) {
-    Pending& p = batch[i];
-    if (p.changes) {
+    Pending& p = *batch[i];
+    if (p.changes && journal_.active()) {
       p.rowed = journal_.add(p.file.name, p.identity, p.loaded, changedBlock(p.change, p.loaded));
     }
   }
-  if (first < batch.size()) journalError_ = journal_.sync();
-  for (std::size_t i = 0; i < batch.size(); ++i) {
-    if (i == first && journalError_ != 0) return journalFailed(batch[i].file.name);
-    if (!complete(batch[i])) return false;
+  if (first < batch.size() && journal_.active()) journalError_ = journal_.sync();
+  if (workers_.inline_()) {
+    // One at a time, each file's line as soon as it is written.
+    for (const auto& p : batch) {
+      settle(*p);
+      if (!tell(*p)) return false;
+    }
+    return true;
+  }
+  // Until a line has gone out, one file at a time: an output that is dead
+  // from the start stops the run after its first file, as it always did.
+  std::size_t next = 0;
+  for (; next < batch.size() && !saidOne_; ++next) {
+    settle(*batch[next]);
+    if (!tell(*batch[next])) return false;
+  }
+  for (std::size_t i = next; i < batch.size(); ++i) {
+    Pending& pending = *batch[i];
+    workers_.run([this, &pending](std::size_t /*worker*/) { settle(pending); });
+  }
+  workers_.wait();
+  for (std::size_t i = next; i < batch.size(); ++i) {
+    if (!tell(*batch[i])) return false;
   }
   return true;
 }
@@ -242,6 +280,7 @@ bool Run::start() {
 }
 
 int Run::finish() {
+  if (options_.action == RunOptions::Action::Show) drainShown();
   if (!batch_.empty()) flush();
   batch_.clear();
   if (const int error = journal_.finish(wroteAny_)) {
@@ -250,19 +289,19 @@ int Run::finish() {
   return report_.finish(options_.dryRun);
 }
 
-std::string Run::load(const FoundFile& file, bool* journal) {
+std::string Run::load(const FoundFile& file, SoundImage& image, bool* journal) const {
   const FileResult loaded =
-      image_.load(file.in(), file.opened(), files_, SettingsBlock::End, OpenMode::ReadRegular);
+      image.load(file.in(), file.opened(), files_, SettingsBlock::End, OpenMode::ReadRegular);
   if (!loaded) return reason(loaded);
-  if (journal != nullptr && (*journal = journal_.is(image_.identity()))) return "";
+  if (journal != nullptr && (*journal = journal_.is(image.identity()))) return "";
   // A pattern may find the run's own output or undo listing, growing as
   // the run goes: never take them for sound data, let alone write them.
-  const FileIdentity& identity = image_.identity();
+  const FileIdentity& identity = image.identity();
   const bool own = std::any_of(own_.begin(), own_.end(),
                                [&](const FileIdentity& o) { return identity.sameFile(o); });
   if (own) return "written by this run; left as it is";
-  if (image_.length < SettingsBlock::End) {
-    return std::to_string(image_.length) + (image_.length == 1 ? " byte" : " bytes") +
+  if (image.length < SettingsBlock::End) {
+    return std::to_string(image.length) + (image.length == 1 ? " byte" : " bytes") +
            ", too short to hold the settings block (" + std::to_string(SettingsBlock::End) +
            " bytes)";
   }

@@ -22,6 +22,8 @@ struct RunOptions {
   std::size_t revert = 0;
   /// The command line, as the history shows it.
   std::string commandLine;
+  /// -j: how many files are in flight at once; 1 is one at a time.
+  std::size_t jobs = 16;
   /// --show's form: the table, --json or --csv.
   ShowFormat format = ShowFormat::Table;
   bool dryRun = false;

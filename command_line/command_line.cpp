@@ -66,6 +66,12 @@ const Option* optionOf(std::string_view arg, std::size_t& valueAt) {
       return &option;
     }
     const bool withValue = option.takes != OptionTakes::Nothing;
+    // A one-letter option's value may follow it at once: -j4.
+    if (withValue && !option.shortName.empty() && arg.size() > option.shortName.size() &&
+        arg.substr(0, option.shortName.size()) == option.shortName && arg[1] != '-') {
+      valueAt = option.shortName.size();
+      return &option;
+    }
     if (withValue && arg.size() > option.name.size() && arg[option.name.size()] == '=' &&
         arg.substr(0, option.name.size()) == option.name) {
       valueAt = option.name.size() + 1;
@@ -198,8 +204,11 @@ bool wantsOptions(int argc, const char* const argv[]) {
   const std::string_view first = argv[1];
   if (first.substr(0, 2) == "--" || first == "-r" || first == "-h") return true;
   // A single FILE called "-i" is the dialogue's, as it always was.
-  return argc > 2 && std::any_of(options().begin(), options().end(),
-                                 [first](const Option& o) { return o.shortName == first; });
+  return argc > 2 && std::any_of(options().begin(), options().end(), [first](const Option& o) {
+           return !o.shortName.empty() &&
+                  (o.shortName == first || (o.takes != OptionTakes::Nothing &&
+                                            first.substr(0, o.shortName.size()) == o.shortName));
+         });
 }
 
 bool readCommandLine(int argc, const char* const argv[], CommandLine& line, std::string& error) {

@@ -103,6 +103,20 @@ bool readRevert(Reading& r, std::string_view value, std::string& error) {
   return true;
 }
 
+bool readJobs(Reading& r, std::string_view value, std::string& error) {
+  std::size_t jobs = 0;
+  for (const char c : value) {
+    jobs =
+        c >= '0' && c <= '9' && jobs <= 1000 ? jobs * 10 + static_cast<std::size_t>(c - '0') : 1001;
+  }
+  if (jobs == 0 || jobs > 256) {
+    error = "--jobs takes N, from 1 to 256 files at once, not '" + printable(value) + "'";
+    return false;
+  }
+  r.run.jobs = jobs;
+  return true;
+}
+
 // An option that only marks itself given.
 template <bool Reading::*given>
 bool mark(Reading& r, std::string_view /*value*/, std::string& /*error*/) {
@@ -160,6 +174,10 @@ const Option kOptions[] = {
      "with --set, --apply or --revert: keep no journal of this\n"
      "run in the history",
      G::Action, false, "keep no journal of this run in the history", mark<&Reading::noHistory>},
+    {"--jobs", "-j", T::Word, "N", "N, from 1 to 256 files at once",
+     "up to N files in flight at once (16), their lines in\n"
+     "the order of the files; -j 1 takes one at a time",
+     G::Action, false, "how many files in flight at once", readJobs},
     {"--dry-run", "", T::Nothing, "", "",
      "with --set or --apply: report what would change, write nothing", G::Action, false,
      "report what would change, write nothing", markRun<&RunOptions::dryRun>},

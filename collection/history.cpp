@@ -141,7 +141,8 @@ bool History::runs(std::vector<HistoryRun>& runs, std::string& problem, bool not
   if (!History::folder(folder, problem)) return false;
   std::vector<FolderEntry> entries;
   std::string error;
-  if (!FolderReader::system().list(folder, entries, error)) {
+  // The folder as list() takes it, up to and including its separator.
+  if (!FolderReader::system().list(join(folder, ""), entries, error)) {
     if (FileAccess::disk().canCreate(join(folder, "x").c_str()) == FileError::Missing) return true;
     problem = folder + ": " + error;
     return false;

@@ -59,7 +59,9 @@ int writeNote(FileAccess& files, const std::string& path, const std::string& com
   const Moved moved =
       files.writeAt(note.file, reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), 0);
   const int closed = files.close(note.file);
-  return moved.error != 0 ? moved.error : closed;
+  const int error = moved.error != 0 ? moved.error : closed;
+  if (error != 0) removeFile(path);
+  return error;
 }
 
 // Reads a run's note into `run`; false when it cannot be read.
@@ -72,10 +74,13 @@ bool readNote(const std::string& path, HistoryRun& run) {
       files.readAt(note.file, reinterpret_cast<std::uint8_t*>(&text[0]), text.size(), 0);
   files.close(note.file);
   text.resize(got.bytes);
+  // The command line is one line; the folder, whatever line ends its name
+  // holds, is the rest but for the last line end.
   const std::size_t end = text.find('\n');
   run.commandLine = text.substr(0, end);
-  if (end != std::string::npos)
-    run.folder = text.substr(end + 1, text.find('\n', end + 1) - end - 1);
+  if (end != std::string::npos && text.size() > end + 1) {
+    run.folder = text.substr(end + 1, text.size() - end - 2);
+  }
   return got.error == 0;
 }
 
@@ -116,7 +121,7 @@ int History::begin(FileAccess& files, const std::string& commandLine, std::strin
   return error != 0 ? error : FileError::Exists;
 }
 
-bool History::check(std::string& problem) {
+bool History::check(std::string& problem, std::uint64_t& free) {
   std::string folder;
   if (!History::folder(folder, problem)) return false;
   // The nearest part of the path that is there must take a new name.
@@ -126,9 +131,12 @@ bool History::check(std::string& problem) {
     there = parentOf(there);
     error = FileAccess::disk().canCreate(join(there, "x").c_str());
   }
-  std::uint64_t free = 0;
-  if (error == 0 && (error = freeSpace(join(there, "x"), free)) == 0 && free < 4096) {
-    error = FileError::NoSpace;
+  // The note takes a block, and the journal one at the least. (A folder
+  // still to make may take one too, on some file systems.)
+  constexpr std::uint64_t kBlock = 4096;
+  if (error == 0 && (error = freeSpace(join(there, "x"), free)) == 0) {
+    if (free < 2 * kBlock) error = FileError::NoSpace;
+    free = free > kBlock ? free - kBlock : 0;
   }
   if (error == 0 || error == FileError::Exists) return true;
   problem = folder + ": " + systemWords(error);

@@ -39,8 +39,9 @@ class History {
   static int begin(FileAccess& files, const std::string& commandLine, std::string& journal,
                    std::string& folder);
   /// Looks, without making anything, whether begin() could be done; false
-  /// with `problem` when not.
-  static bool check(std::string& problem);
+  /// with `problem` when not. Sets `free` to what the disk can take for the
+  /// run's journal once its folders and note are made.
+  static bool check(std::string& problem, std::uint64_t& free);
   /// Sets `runs` to the runs kept, newest first, with their notes read when
   /// `notes`; false with `problem` when the folder cannot be read. No
   /// folder is no run.

@@ -26,15 +26,20 @@ int Journal::createUndo(const std::string& path) {
 
 bool Journal::startHistory() {
   if (!wantsHistory_ || history_.open || historyError_ != 0) return historyError_ == 0;
-  std::string folder;
-  historyError_ = History::begin(files_, historyCommandLine_, history_.path, folder);
-  if (historyError_ != 0) {
-    failedPath_ = folder;
-    return false;
-  }
-  historyError_ = create(history_, history_.path, true);
-  if (historyError_ != 0) failedPath_ = history_.path;
-  return historyError_ == 0;
+  historyError_ = History::begin(files_, historyCommandLine_, history_.path, historyFolder_);
+  if (historyError_ == 0) historyError_ = create(history_, history_.path, true);
+  if (historyError_ == 0) return true;
+  // A note without its journal is no run: nothing of it is left.
+  if (!history_.path.empty()) History::forget(history_.path);
+  failedPath_ = historyFolder_;
+  return false;
+}
+
+void Journal::countHistory(const std::string& folder, std::uint64_t free) {
+  historyFolder_ = history_.path = folder;
+  history_.free = free;
+  history_.open = true;
+  count(history_, blockListingHeading(true));
 }
 
 int Journal::create(Listing& listing, const std::string& path, bool withWritten) {
@@ -74,7 +79,8 @@ bool Journal::is(const FileIdentity& identity) const {
 bool Journal::add(const std::string& name, const FileIdentity& identity,
                   const SoundImage::Block& before, const SoundImage::Block& written) {
   if (dryRun_) {
-    count(undo_, blockListingRow(name, before));
+    if (undo_.open) count(undo_, blockListingRow(name, before));
+    if (history_.open) count(history_, blockListingRow(wholePath(name), before, true, written));
     return true;
   }
   bool added = false;
@@ -86,13 +92,21 @@ bool Journal::add(const std::string& name, const FileIdentity& identity,
 
 void Journal::addAgain(const std::string& name, const SoundImage::Block& before,
                        const SoundImage::Block& written) {
-  if (dryRun_) return count(undo_, blockListingRow(name, before));
+  if (dryRun_) {
+    if (undo_.open) count(undo_, blockListingRow(name, before));
+    if (history_.open) count(history_, blockListingRow(wholePath(name), before, true, written));
+    return;
+  }
   if (undo_.open) undo_.file->addAgain(name, before);
   if (history_.open) history_.file->addAgain(wholePath(name), before, written);
 }
 
 void Journal::withdraw(const std::string& name) {
-  if (dryRun_) return count(undo_, withdrawnBlockListingRow(name));
+  if (dryRun_) {
+    if (undo_.open) count(undo_, withdrawnBlockListingRow(name));
+    if (history_.open) count(history_, withdrawnBlockListingRow(wholePath(name), true));
+    return;
+  }
   if (undo_.open) undo_.file->withdraw(name);
   if (history_.open) history_.file->withdraw(wholePath(name));
 }
@@ -116,9 +130,12 @@ int Journal::syncOne(Listing& listing) {
     listing.unsynced = 0;
     if (roundedUp(listing.bytes) > listing.free) error = FileError::NoSpace;
   }
+  // Its first sync is its first batch's.
+  if (error == 0 && &listing == &history_) historyTook_ = true;
   if (error != 0) {
     listing.failed = true;
-    failedPath_ = listing.path;
+    // The history's journal is named by its folder, as a dry run knows it.
+    failedPath_ = &listing == &history_ ? historyFolder_ : listing.path;
   }
   return error;
 }
@@ -137,7 +154,14 @@ int Journal::finish(bool wroteAny) {
       failedPath_ = listing->path;
     }
     listing->file.reset();
-    if (!wroteAny && listing == &history_) History::forget(listing->path);
+    if (wroteAny) continue;
+    // Nothing was written: the history keeps no run that changed nothing,
+    // and a listing that failed is no use to anyone, its name to a retry.
+    if (listing == &history_) {
+      History::forget(listing->path);
+    } else if (listing->failed || finished != 0) {
+      removeFile(listing->path);
+    }
   }
   undo_.open = history_.open = false;
   return error;

@@ -31,8 +31,14 @@ class Journal {
     historyCommandLine_ = commandLine;
     wantsHistory_ = true;
   }
+  /// In a dry run, counts the history's journal against `free`, what the
+  /// disk of the history's `folder` can take.
+  void countHistory(const std::string& folder, std::uint64_t free);
+  /// True when the history's journal could not be made, or take its first
+  /// rows: the run wrote nothing, and its history cannot be kept.
+  bool historyRefused() const { return historyError_ != 0 || (history_.failed && !historyTook_); }
   /// True when the run keeps a journal, or in a dry run would.
-  bool active() const { return undo_.open || wantsHistory_; }
+  bool active() const { return undo_.open || history_.open || wantsHistory_; }
   /// True when `identity` is one of the journal's own files.
   bool is(const FileIdentity& identity) const;
 
@@ -54,7 +60,8 @@ class Journal {
   const std::string& failedPath() const { return failedPath_; }
   /// Hands the listings to the disk and closes them; 0 or why that failed.
   /// `wroteAny`: some block went to the system. Without one the history's
-  /// journal is removed: the history keeps only runs that changed something.
+  /// journal is removed: the history keeps only runs that changed something;
+  /// and so is a listing that failed, so that a retry can take its name.
   int finish(bool wroteAny);
 
  private:
@@ -82,6 +89,8 @@ class Journal {
   Listing undo_;
   Listing history_;
   bool wantsHistory_ = false;
+  std::string historyFolder_;  // named when the history's journal fails
+  bool historyTook_ = false;   // the history's journal has rows on the disk
   std::string historyCommandLine_;
   int historyError_ = 0;  // why the history's journal could not be made
   std::string failedPath_;

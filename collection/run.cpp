@@ -87,8 +87,7 @@ bool Run::file(FoundFile&& file, const Change& change) {
 void Run::prepare(Pending& pending, SoundImage& image) const {
   // The run's own journal, found by a pattern, is no sound data; a dry run
   // has none, and knows the --undo listing by its name.
-  if (!options_.undo.empty() && options_.dryRun &&
-      wholePath(pending.file.name) == wholePath(options_.undo)) {
+  if (!options_.undo.empty() && options_.dryRun && samePath(pending.file.name, options_.undo)) {
     pending.journal = true;
     return;
   }
@@ -155,7 +154,10 @@ bool Run::tell(Pending& pending) {
   }
   const std::string& changes = pending.report;
   ++(changes.empty() ? report_.counts().unchanged : report_.counts().changed);
-  const std::string line = printable(name) + ": " + (changes.empty() ? "unchanged" : changes);
+  const std::string line = printable(name) + ": " +
+                           (pending.again     ? "the same file as an earlier name; taken once"
+                            : changes.empty() ? "unchanged"
+                                              : changes);
   return saidOne_ = report_.put(line, line);
 }
 
@@ -188,9 +190,11 @@ FileResult Run::decideAndWrite(Pending& pending, std::string& report) {
     journal_.addAgain(pending.file.name, now, wanted);
     if ((journalError_ = journal_.sync()) != 0) return {};
   }
-  if (options_.dryRun || journalError_ != 0) return {};
-  // From here on the block may be on the disk, whatever the write says.
+  if (journalError_ != 0) return {};
+  // From here on the block may be on the disk, whatever the write says; a
+  // dry run keeps the row it would keep.
   pending.writeTried = true;
+  if (options_.dryRun) return {};
   wroteAny_ = true;
   return file.write(wanted);
 }
@@ -237,6 +241,13 @@ bool Run::flush() {
 }
 
 bool Run::journalFailed(const std::string& name) {
+  // Its first row could not be kept: the run wrote nothing, and refuses as
+  // it would had the history been seen to be full before it began.
+  if (journal_.historyRefused()) {
+    report_.refused(journal_.failedPath() + ": " + systemWords(journalError_) +
+                    "; --no-history edits without a history");
+    return false;
+  }
   report_.failed(journal_.failedPath(),
                  systemWords(journalError_) + "; stopped before writing " + printable(name));
   return false;
@@ -265,10 +276,13 @@ bool Run::startJournal() {
   // The history must never be silently missing: a run that could not keep
   // it touches nothing. Its journal is made with the first row.
   std::string problem;
-  if (!History::check(problem)) {
+  std::uint64_t free = 0;
+  if (!History::check(problem, free)) {
     report_.failedLine(problem + "; --no-history edits without a history");
     return false;
   }
+  std::string folder;
+  if (options_.dryRun && History::folder(folder, problem)) journal_.countHistory(folder, free);
   if (!options_.dryRun) journal_.keepHistory(options_.commandLine);
   return true;
 }

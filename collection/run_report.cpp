@@ -1,6 +1,8 @@
 // The lines, the progress and the status of a run.
 #include "collection/run_report.h"
 
+#include <algorithm>
+
 #include "collection/messages.h"
 
 RunReport::RunReport(OutputSink& out, OutputSink& errors, bool heldInBlocks)
@@ -22,14 +24,19 @@ bool RunReport::put(const std::string& line, std::string_view lostReport) {
 bool RunReport::failed(std::string_view what, std::string_view problem) {
   progress_.clear();
   putLine(errors_, problemLine(what, problem));
-  status_ = 1;
+  status_ = std::max(status_, 1);
   return true;
 }
 
 void RunReport::failedLine(std::string_view text) {
   progress_.clear();
   putLine(errors_, std::string(kProgram) + ": " + std::string(text));
-  status_ = 1;
+  status_ = std::max(status_, 1);
+}
+
+void RunReport::refused(std::string_view text) {
+  failedLine(text);
+  status_ = 2;
 }
 
 bool RunReport::fileFailed(std::string_view name, std::string_view problem) {
@@ -59,7 +66,7 @@ int RunReport::finish(bool dryRun) {
 }
 
 bool RunReport::outputFailed(int error, std::string_view lostReport) {
-  status_ = 1;
+  status_ = std::max(status_, 1);
   held_.reset();
   if (error == FileError::BrokenPipe) return false;
   std::string message = std::string(kProgram) + ": standard output: " + systemWords(error);

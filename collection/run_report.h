@@ -25,6 +25,8 @@ class RunReport {
   bool failed(std::string_view what, std::string_view problem);
   /// As failed(), with the line's text after the program's name given whole.
   void failedLine(std::string_view text);
+  /// As failedLine(), and the run ends with status 2: it could not begin.
+  void refused(std::string_view text);
   /// As failed(), for a file, which is counted as failed.
   bool fileFailed(std::string_view name, std::string_view problem);
   /// As failed(), once a run, and without making the status 1: a warning.

@@ -50,6 +50,16 @@ std::string noOptionCalled(std::string_view arg) {
       nearest = &option;
     }
   }
+  // Or the one option it begins: --hist for --history.
+  const Option* begun = nullptr;
+  std::size_t begins = 0;
+  for (const Option& option : options()) {
+    if (name.size() > 2 && option.name.substr(0, name.size()) == name) {
+      begun = &option;
+      ++begins;
+    }
+  }
+  if (nearest == nullptr && begins == 1) nearest = begun;
   if (nearest != nullptr) return error + "; did you mean " + std::string(nearest->name) + "?";
   // A single dash too: "-n" may be meant as an option, and a file called
   // "-x.dat" is reached after "--" or as "./-x.dat".

@@ -16,6 +16,10 @@ bool userStateFolder(std::string& folder);
 /// already; `name` itself when the current folder cannot be had.
 std::string wholePath(const std::string& name);
 
+/// True when `a` and `b` are one path once whole, with "." and ".." taken
+/// out as written (links are not followed).
+bool samePath(const std::string& a, const std::string& b);
+
 /// Makes the folder `path` for this user alone (0700 on POSIX); 0 when it
 /// was made or is a folder already, or the system's reason (see FileError).
 int makeFolder(const std::string& path);

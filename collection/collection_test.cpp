@@ -20,6 +20,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -1008,6 +1009,44 @@ TEST(Collection, TheHistoryGivesRunsBack) {
   ScriptedInput input({});
   EXPECT_EQ(runCommandLine(4, argv, input, out, errors, disk), 1);
   EXPECT_EQ(readFile(a), both);
+}
+
+// Files in flight side by side give the lines and the problem lines of one
+// file at a time, in the same order, whatever fails where.
+TEST(Collection, FilesInFlightKeepTheOrder) {
+  TempDir dir;
+  std::vector<std::string> names;
+  // The same files each time: some missing, some short, some refused for
+  // writing, the rest sound data.
+  const auto make = [&] {
+    std::mt19937 random(2608);
+    names.clear();
+    for (int i = 0; i < 300; ++i) {
+      const unsigned kind = random() % 6;
+      names.push_back(dir.path((kind == 2 ? "read-only-" : "") + std::to_string(i) + ".dat"));
+      fs::remove(fsPath(names.back()));
+      if (kind != 0) writeFile(names.back(), songBytes(kind == 1 ? 100 : 912));
+    }
+  };
+  for (const std::vector<std::string>& run :
+       {std::vector<std::string>{"--show"}, {"--set", "TimerB=on", "--undo", dir.path("u.csv")}}) {
+    SCOPED_TRACE(run[0]);
+    Outcome outcomes[2];
+    for (const int one : {1, 0}) {
+      const char* jobs = one == 1 ? "1" : "16";
+      make();
+      fs::remove(fsPath(dir.path("u.csv")));
+      std::vector<std::string> args = run;
+      args.insert(args.end(), {"-j", jobs});
+      args.insert(args.end(), names.begin(), names.end());
+      WatchedDisk disk;
+      outcomes[one == 1 ? 0 : 1] = runWith(args, disk);
+    }
+    EXPECT_EQ(outcomes[0].status, 1);
+    EXPECT_EQ(outcomes[1].status, outcomes[0].status);
+    EXPECT_EQ(outcomes[1].out, outcomes[0].out);
+    EXPECT_EQ(outcomes[1].errors, outcomes[0].errors);
+  }
 }
 
 // Calls `run` with each step of `steps` to kill at, then with none.

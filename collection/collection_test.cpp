@@ -132,8 +132,8 @@ Outcome runWith(const std::vector<std::string>& args, FileAccess& disk,
                 const std::string& stdinText = "", int outputError = 0, bool outputIsFile = false,
                 FolderReader& folders = FolderReader::system()) {
   std::vector<const char*> argv{"ym2608-settings"};
-  // The tables run with the default files in flight, and once more one
-  // file at a time (Collection.OneFileAtATime).
+  // The tables run with files in flight, and once more one file at a time
+  // (Collection.OneFileAtATime).
   if (const char* jobs = std::getenv("YM2608_TEST_JOBS")) argv.insert(argv.end(), {"-j", jobs});
   for (const std::string& a : args) argv.push_back(a.c_str());
   FailingOutput out(outputError, outputIsFile);

@@ -25,7 +25,8 @@ Run::Run(const RunOptions& options, SoundImage& image, OutputSink& out, OutputSi
     : options_(options),
       image_(image),
       files_(files),
-      workers_(options.jobs),
+      workers_(options.jobs == 0 ? kJobs : options.jobs),
+      inFlight_(options.jobs > 1),
       // Reports of --set and --apply go out a line at a time, whatever the
       // output: a run stopped halfway must have said what it wrote.
       report_(out, errors, options.action == RunOptions::Action::Show && out.takesBlocks()),
@@ -48,6 +49,12 @@ void Run::protect(const FileIdentity& own) {
   if (known(own)) own_.push_back(own);
 }
 
+void Run::watch(std::chrono::steady_clock::time_point started) {
+  if (options_.jobs != 0 || watched_ >= kWatched) return;
+  waited_ += std::chrono::steady_clock::now() - started;
+  if (++watched_ == kWatched) inFlight_ = waited_ > kWatched * kWaiting;
+}
+
 SoundImage& Run::imageOf(std::size_t worker) {
   if (worker == 0) return image_;
   std::lock_guard<std::mutex> lock(telling_);
@@ -63,9 +70,11 @@ bool Run::file(FoundFile&& file, const Change& change) {
   }
   if (options_.action == RunOptions::Action::Show) return show(std::move(file));
   // One file at a time and no journal: each file is written as it comes.
-  if (!journal_.active() && workers_.inline_()) {
+  if (!journal_.active() && !inFlight_) {
+    const auto started = std::chrono::steady_clock::now();
     Pending pending(std::move(file), change);
     prepare(pending, image_);
+    watch(started);
     take(pending);
     settle(pending);
     return tell(pending);
@@ -80,7 +89,13 @@ bool Run::file(FoundFile&& file, const Change& change) {
   }
   batch_.push_back(std::make_unique<Pending>(std::move(file), change));
   Pending& pending = *batch_.back();
-  workers_.run([this, &pending](std::size_t worker) { prepare(pending, imageOf(worker)); });
+  if (inFlight_) {
+    workers_.run([this, &pending](std::size_t worker) { prepare(pending, imageOf(worker)); });
+  } else {
+    const auto started = std::chrono::steady_clock::now();
+    prepare(pending, image_);
+    watch(started);
+  }
   return (batch_.size() < kBatch && batchFolders_ < kBatchFolders) || flush();
 }
 
@@ -214,7 +229,7 @@ bool Run::flush() {
     }
   }
   if (first < batch.size() && journal_.active()) journalError_ = journal_.sync();
-  if (workers_.inline_()) {
+  if (!inFlight_) {
     // One at a time, each file's line as soon as it is written.
     for (const auto& p : batch) {
       settle(*p);

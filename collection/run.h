@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -35,6 +36,12 @@ class Run {
   /// A batch is written once its files hold this many folders open, so that
   /// a tree of many small folders needs no more descriptors than this.
   static constexpr std::size_t kBatchFolders = 64;
+  /// Without -j: files in flight once the first kWatched files took over
+  /// kWaiting each on average, as on a network share. On a local disk one
+  /// at a time is faster: a file's few calls take less than handing it over.
+  static constexpr std::size_t kJobs = 16;
+  static constexpr std::size_t kWatched = 8;
+  static constexpr std::chrono::microseconds kWaiting{200};
 
   Run(const RunOptions& options, SoundImage& image, OutputSink& out, OutputSink& errors,
       FileAccess& files);
@@ -137,11 +144,17 @@ class Run {
   bool journalRefused(const std::string& path, int error);
   // The image worker `worker` loads files into.
   SoundImage& imageOf(std::size_t worker);
+  // Notes how long a file one at a time took, and puts files in flight
+  // when the first ones waited (no -j given).
+  void watch(std::chrono::steady_clock::time_point started);
 
   const RunOptions& options_;
   SoundImage& image_;
   FileAccess& files_;
   Workers workers_;
+  bool inFlight_;  // files go to the workers, not one at a time
+  std::size_t watched_ = 0;
+  std::chrono::steady_clock::duration waited_{};
   std::vector<std::unique_ptr<SoundImage>> images_;  // a worker's, but for the first
   RunReport report_;
   Journal journal_;

@@ -22,8 +22,9 @@ struct RunOptions {
   std::size_t revert = 0;
   /// The command line, as the history shows it.
   std::string commandLine;
-  /// -j: how many files are in flight at once; 1 is one at a time.
-  std::size_t jobs = 16;
+  /// -j: how many files are in flight at once; 1 is one at a time, and 0
+  /// (no -j) as many as Run::kJobs once the first files show they wait.
+  std::size_t jobs = 0;
   /// --show's form: the table, --json or --csv.
   ShowFormat format = ShowFormat::Table;
   bool dryRun = false;

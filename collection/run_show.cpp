@@ -5,9 +5,11 @@
 #include "listing/rows.h"
 
 bool Run::show(FoundFile&& file) {
-  if (workers_.inline_()) {
+  if (!inFlight_) {
+    const auto started = std::chrono::steady_clock::now();
     Shown shown(std::move(file));
     look(shown, image_);
+    watch(started);
     std::lock_guard<std::mutex> lock(telling_);
     return tellShown(shown);
   }

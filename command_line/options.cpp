@@ -175,8 +175,9 @@ const Option kOptions[] = {
      "run in the history",
      G::Action, false, "keep no journal of this run in the history", mark<&Reading::noHistory>},
     {"--jobs", "-j", T::Word, "N", "N, from 1 to 256 files at once",
-     "up to N files in flight at once (16), their lines in\n"
-     "the order of the files; -j 1 takes one at a time",
+     "up to N files in flight at once, their lines in the order\n"
+     "of the files; -j 1 takes one at a time. Without it, 16\n"
+     "once the first files show each call waits, as on a share",
      G::Action, false, "how many files in flight at once", readJobs},
     {"--dry-run", "", T::Nothing, "", "",
      "with --set or --apply: report what would change, write nothing", G::Action, false,

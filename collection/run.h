@@ -39,7 +39,7 @@ class Run {
   /// Without -j: files in flight once the first kWatched files took over
   /// kWaiting each on average, as on a network share. On a local disk one
   /// at a time is faster: a file's few calls take less than handing it over.
-  static constexpr std::size_t kJobs = 16;
+  static constexpr std::size_t kJobs = 32;
   static constexpr std::size_t kWatched = 8;
   static constexpr std::chrono::microseconds kWaiting{200};
 

@@ -176,7 +176,7 @@ const Option kOptions[] = {
      G::Action, false, "keep no journal of this run in the history", mark<&Reading::noHistory>},
     {"--jobs", "-j", T::Word, "N", "N, from 1 to 256 files at once",
      "up to N files in flight at once, their lines in the order\n"
-     "of the files; -j 1 takes one at a time. Without it, 16\n"
+     "of the files; -j 1 takes one at a time. Without it, 32\n"
      "once the first files show each call waits, as on a share",
      G::Action, false, "how many files in flight at once", readJobs},
     {"--dry-run", "", T::Nothing, "", "",

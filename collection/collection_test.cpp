@@ -160,6 +160,13 @@ TEST(Collection, BadCommandLineOpensNothingAndExitsTwo) {
   } cases[] = {
       {{"--bogus", "a.dat"}, "no option is called '--bogus'"},
       {{"--shw", "a.dat"}, "no option is called '--shw'; did you mean --show?"},
+      {{"--hist"}, "no option is called '--hist'; did you mean --history?"},
+      {{"--show", "-j0", "a.dat"}, "--jobs takes N, from 1 to 256"},
+      {{"--show", "--jobs=257", "a.dat"}, "--jobs takes N, from 1 to 256"},
+      {{"--revert", "x"}, "--revert takes N"},
+      {{"--revert", "1", "a.dat"}, "--revert takes its files from the history"},
+      {{"--history", "a.dat"}, "--history goes with --json alone"},
+      {{"--show", "--no-history", "a.dat"}, "--no-history goes with --set, --apply or --revert"},
       {{"--show=x", "a.dat"}, "--show takes no value"},
       {{"--set"}, "--set takes NAME=VALUE"},
       {{"--set", "TimerA", "a.dat"}, "--set takes NAME=VALUE, not 'TimerA'"},

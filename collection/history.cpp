@@ -69,9 +69,9 @@ bool readNote(const std::string& path, HistoryRun& run) {
   FileAccess& files = FileAccess::disk();
   const Opened note = files.open(path.c_str(), OpenMode::ReadRegular);
   if (note.file == kNoFile) return false;
-  std::string text(64 * 1024, '\0');
+  std::string text(std::size_t{64} * 1024, '\0');
   const Moved got =
-      files.readAt(note.file, reinterpret_cast<std::uint8_t*>(&text[0]), text.size(), 0);
+      files.readAt(note.file, reinterpret_cast<std::uint8_t*>(text.data()), text.size(), 0);
   files.close(note.file);
   text.resize(got.bytes);
   // The command line is one line; the folder, whatever line ends its name

@@ -79,7 +79,7 @@ class Run {
  private:
   // A file read and decided, waiting for its turn to be written.
   struct Pending {
-    Pending(FoundFile&& file, const Change& change) : file(std::move(file)), change(change) {}
+    Pending(FoundFile&& file, Change change) : file(std::move(file)), change(std::move(change)) {}
     FoundFile file;
     Change change;
     std::string problem;  // why it cannot be done, said in its turn

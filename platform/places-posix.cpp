@@ -31,7 +31,7 @@ namespace {
 // changes it. Empty when it cannot be had.
 std::string currentFolder() {
   std::string folder(4096, '\0');
-  while (::getcwd(&folder[0], folder.size()) == nullptr) {
+  while (::getcwd(folder.data(), folder.size()) == nullptr) {
     if (errno != ERANGE) return "";
     folder.resize(folder.size() * 2);
   }

@@ -39,7 +39,7 @@ std::string wholePath(const std::string& name) {
   std::wstring whole(MAX_PATH, L'\0');
   for (;;) {
     const DWORD n =
-        GetFullPathNameW(path.c_str(), static_cast<DWORD>(whole.size()), &whole[0], nullptr);
+        GetFullPathNameW(path.c_str(), static_cast<DWORD>(whole.size()), whole.data(), nullptr);
     if (n == 0) return name;
     if (n < whole.size()) {
       whole.resize(n);

@@ -135,6 +135,9 @@ void rememberFolder(void* handle, const std::wstring& path) {
   }
   if (n == 0 || n >= full.size()) return;  // then finalPathOf cannot say where it is
   full.resize(n);
+  // No separator at the end but a drive's own ("A/" is ...\A): a name is
+  // put after one, and \\?\ takes two in a row as they stand.
+  if (full.size() > 3 && full.back() == L'\\') full.pop_back();
   // The \\?\ form, as GetFinalPathNameByHandleW gives it: past 260
   // characters only that form opens on XP. A share is \\?\UNC\server\share.
   if (full.rfind(L"\\\\?\\", 0) != 0 && full.rfind(L"\\\\.\\", 0) != 0) {

@@ -145,20 +145,6 @@ bool identityOf(FileHandle file, FileIdentity& identity) {
   return true;
 }
 
-std::wstring finalPathOf(void* handle) {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()),
-                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (n == 0) return {};
-    if (n < path.size()) {
-      path.resize(n);
-      return path;
-    }
-    path.resize(n);  // the size it needs, its closing zero included
-  }
-}
-
 namespace {
 
 // Refuses by name what must never be opened: a device, a named pipe, and
@@ -172,12 +158,15 @@ int refusedName(const char* path) {
   return 0;
 }
 
-// Checks a file the walk found, opened by the path of the folder it was
-// found in: it must be no link, and still be in that folder.
-int checkInFolder(HANDLE file, const std::wstring& folder) {
+// Checks a file the walk found, opened by the path `folder` of the open
+// folder `in` it was found in: it must be no link, and still be in there.
+int checkInFolder(HANDLE file, HANDLE in, const std::wstring& folder) {
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(file, &info)) return lastError();
   if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return FileError::Link;
+  // XP cannot say where an open file is: there the folder's path must still
+  // lead to the folder, now that the file is open by way of it.
+  if (!finalPathsKnown()) return finalPathOf(in) == folder ? 0 : FileError::Moved;
   const std::wstring path = finalPathOf(file);
   const bool inside = path.size() > folder.size() + 1 &&
                       path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == L'\\' &&
@@ -216,7 +205,7 @@ Opened FileAccess::open(FileHandle folder, const char* path, OpenMode mode) {
     return {kNoFile, {}, error};
   }
   Opened opened{reinterpret_cast<FileHandle>(handle), {}, 0};
-  int error = folder != kNoFile ? checkInFolder(handle, inFolder) : 0;
+  int error = folder != kNoFile ? checkInFolder(handle, handleOf(folder), inFolder) : 0;
   // A pipe, a console or a port: never a sound data file.
   if (error == 0 && !identityOf(opened.file, opened.identity) && regular) {
     error = FileError::NotRegular;
@@ -264,9 +253,12 @@ int FileAccess::lock(FileHandle /*file*/) {
 }
 
 int FileAccess::cut(FileHandle file, std::uint64_t size) {
-  FILE_END_OF_FILE_INFO end{};
-  end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
-  return SetFileInformationByHandle(handleOf(file), FileEndOfFileInfo, &end, sizeof end)
+  // The file pointer to the new end, then the end there: XP's way, as it has
+  // no SetFileInformationByHandle. Reads and writes name their own offset,
+  // so where the pointer stays matters to none.
+  LARGE_INTEGER end;
+  end.QuadPart = static_cast<LONGLONG>(size);
+  return SetFilePointerEx(handleOf(file), end, nullptr, FILE_BEGIN) && SetEndOfFile(handleOf(file))
              ? 0
              : lastError();
 }

@@ -37,9 +37,23 @@ FileHandle openHandle(const std::wstring& wide, DWORD flags, std::string& error)
   const HANDLE handle = CreateFileW(wide.c_str(), FILE_LIST_DIRECTORY,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
-  if (handle != INVALID_HANDLE_VALUE) return reinterpret_cast<FileHandle>(handle);
+  if (handle != INVALID_HANDLE_VALUE) {
+    rememberFolder(handle, wide);
+    return reinterpret_cast<FileHandle>(handle);
+  }
   error = systemWords(errnoOf(GetLastError()));
   return kNoFile;
+}
+
+// The first entry of the folder search `all`. The basic information and
+// the large fetch came with Windows 7: XP and Vista refuse them as an
+// invalid parameter, and list with the standard ones.
+HANDLE findFirst(const std::wstring& all, WIN32_FIND_DATAW& found) {
+  const HANDLE search = FindFirstFileExW(all.c_str(), FindExInfoBasic, &found,
+                                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  if (search != INVALID_HANDLE_VALUE || GetLastError() != ERROR_INVALID_PARAMETER) return search;
+  return FindFirstFileExW(all.c_str(), FindExInfoStandard, &found, FindExSearchNameMatch, nullptr,
+                          0);
 }
 
 class DiskReader : public FolderReader {
@@ -58,8 +72,7 @@ class DiskReader : public FolderReader {
     }
     all += L'*';
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileExW(all.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
-                                     nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    HANDLE search = findFirst(all, found);
     if (search == INVALID_HANDLE_VALUE) {
       const DWORD code = GetLastError();
       if (code == ERROR_FILE_NOT_FOUND) return true;
@@ -105,7 +118,7 @@ class DiskReader : public FolderReader {
                               (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)) {
       return folder;
     }
-    CloseHandle(reinterpret_cast<HANDLE>(folder));
+    closeFolder(folder);
     error = systemWords(FileError::Link);
     return kNoFile;
   }
@@ -119,7 +132,10 @@ class DiskReader : public FolderReader {
     return list(toWtf8(std::u16string(path.begin(), path.end())) + "\\", entries, error);
   }
 
-  void closeFolder(FileHandle folder) override { CloseHandle(reinterpret_cast<HANDLE>(folder)); }
+  void closeFolder(FileHandle folder) override {
+    forgetFolder(reinterpret_cast<HANDLE>(folder));
+    CloseHandle(reinterpret_cast<HANDLE>(folder));
+  }
 
   bool isFolder(const std::string& path) override {
     std::wstring wide;
@@ -137,12 +153,21 @@ FolderReader& FolderReader::system() {
 }
 
 int windowsCaselessOrder(std::u16string_view a, std::u16string_view b) {
-  // Names are far shorter than an int's range. On Windows wchar_t is the
-  // UTF-16 unit.
-  const int compared = CompareStringOrdinal(
-      reinterpret_cast<const wchar_t*>(a.data()), static_cast<int>(a.size()),
-      reinterpret_cast<const wchar_t*>(b.data()), static_cast<int>(b.size()), TRUE);
-  return compared - CSTR_EQUAL;
+  // What CompareStringOrdinal does when it ignores case, which XP lacks:
+  // each unit through the upper-case table of the file systems (LCMapStringW
+  // uses it unless asked for a language's rules), then the units compared
+  // by value. Names are far shorter than an int's range; on Windows wchar_t
+  // is the UTF-16 unit.
+  const auto upper = [](std::u16string_view text) {
+    std::u16string upper(text);  // as it is, should the mapping fail
+    if (!text.empty()) {
+      LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, reinterpret_cast<const wchar_t*>(text.data()),
+                   static_cast<int>(text.size()), reinterpret_cast<wchar_t*>(upper.data()),
+                   static_cast<int>(upper.size()));
+    }
+    return upper;
+  };
+  return upper(a).compare(upper(b));
 }
 
 const SystemNames& systemNames() {

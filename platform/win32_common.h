@@ -1,6 +1,6 @@
 // Windows only: what the files of this folder that call the Windows API
 // share: the system's error codes as the reasons of platform/system_error.h,
-// and where an open handle's file or folder is now.
+// and where an open handle's file or folder is now (platform/windows_xp-win32.cpp).
 #pragma once
 
 #include <string>
@@ -10,6 +10,18 @@
 int errnoOf(unsigned long code);
 
 /// The path the open `handle` (a HANDLE) reaches now, in the \\?\ form
-/// that takes any length, whatever name it was opened by; empty when the
-/// system cannot say.
+/// that takes any length, whatever name it was opened by; empty, with the
+/// last error set, when the system cannot say. On XP (finalPathsKnown()
+/// false) it knows only a folder given to rememberFolder, and only while
+/// the path it was opened by still leads to it.
 std::wstring finalPathOf(void* handle);
+
+/// True where the system says where an open file is (Vista and later).
+bool finalPathsKnown();
+
+/// Keeps `path`, by which the folder `handle` was just opened, for
+/// finalPathOf on XP; does nothing on a later Windows.
+void rememberFolder(void* handle, const std::wstring& path);
+
+/// Lets go of what rememberFolder kept for `handle`, before it is closed.
+void forgetFolder(void* handle);

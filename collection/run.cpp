@@ -205,7 +205,7 @@ FileResult Run::decideAndWrite(Pending& pending, std::string& report) {
     journal_.addAgain(pending.file.name, now, wanted);
     if ((journalError_ = journal_.sync()) != 0) return {};
   }
-  if (journalError_ != 0) return {};
+  if (journalError_ != 0 || outputDead_) return {};
   // From here on the block may be on the disk, whatever the write says; a
   // dry run keeps the row it would keep.
   pending.writeTried = true;
@@ -246,13 +246,26 @@ bool Run::flush() {
   }
   for (std::size_t i = next; i < batch.size(); ++i) {
     Pending& pending = *batch[i];
-    workers_.run([this, &pending](std::size_t /*worker*/) { settle(pending); });
+    workers_.run([this, &pending](std::size_t /*worker*/) {
+      settle(pending);
+      const std::lock_guard<std::mutex> lock(telling_);
+      pending.settled = true;
+      told_.notify_all();
+    });
   }
+  // Each line as soon as its file and those before it are done: once the
+  // output fails, no file that has not begun its write is written.
+  bool going = true;
+  for (std::size_t i = next; i < batch.size() && going; ++i) {
+    {
+      std::unique_lock<std::mutex> lock(telling_);
+      told_.wait(lock, [&] { return batch[i]->settled; });
+    }
+    going = tell(*batch[i]);
+  }
+  if (!going) outputDead_ = true;
   workers_.wait();
-  for (std::size_t i = next; i < batch.size(); ++i) {
-    if (!tell(*batch[i])) return false;
-  }
-  return true;
+  return going;
 }
 
 bool Run::journalFailed(const std::string& name) {

@@ -94,6 +94,7 @@ class Run {
     bool journalStop = false;  // the journal failed before its write
     FileResult written;        // how its update ended
     std::string report;        // what its update changed
+    bool settled = false;      // its update ended (with files in flight)
   };
   // A line of --show in flight: a file's, or a problem said in its turn.
   struct Shown {
@@ -175,6 +176,9 @@ class Run {
   std::mutex telling_;
   std::condition_variable told_;
   bool stopped_ = false;  // the output failed
+  // The output failed: files in flight that have not begun their write
+  // are not written.
+  std::atomic<bool> outputDead_{false};
   bool saidOne_ = false;  // a line of the run went out
   bool headed_;
 };

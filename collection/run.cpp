@@ -247,10 +247,21 @@ bool Run::flush() {
   for (std::size_t i = next; i < batch.size(); ++i) {
     Pending& pending = *batch[i];
     workers_.run([this, &pending](std::size_t /*worker*/) {
-      settle(pending);
-      const std::lock_guard<std::mutex> lock(telling_);
-      pending.settled = true;
-      told_.notify_all();
+      // Settled, or failed on its way (the exception reaches wait()): the
+      // lines wait for it either way.
+      const auto done = [&](bool threw) {
+        const std::lock_guard<std::mutex> lock(telling_);
+        pending.settled = true;
+        pending.threw = threw;
+        told_.notify_all();
+      };
+      try {
+        settle(pending);
+      } catch (...) {
+        done(true);
+        throw;
+      }
+      done(false);
     });
   }
   // Each line as soon as its file and those before it are done: once the
@@ -261,6 +272,7 @@ bool Run::flush() {
       std::unique_lock<std::mutex> lock(telling_);
       told_.wait(lock, [&] { return batch[i]->settled; });
     }
+    if (batch[i]->threw) break;
     going = tell(*batch[i]);
   }
   if (!going) outputDead_ = true;

@@ -95,6 +95,7 @@ class Run {
     FileResult written;        // how its update ended
     std::string report;        // what its update changed
     bool settled = false;      // its update ended (with files in flight)
+    bool threw = false;        // ... by an exception
   };
   // A line of --show in flight: a file's, or a problem said in its turn.
   struct Shown {

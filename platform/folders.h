@@ -58,8 +58,8 @@ class FolderReader {
 };
 
 /// Windows' own order of names when letter case is ignored, the one its file
-/// systems use: each UTF-16 unit through the system's upper-case table (as
-/// CompareStringOrdinal does); negative, zero or positive as `a` sorts before,
+/// systems use: each UTF-16 unit through the system's upper-case table
+/// (CompareStringOrdinal); negative, zero or positive as `a` sorts before,
 /// with or after `b`. Defined in the Windows build only (folders-win32.cpp).
 int windowsCaselessOrder(std::u16string_view a, std::u16string_view b);
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "collection/change.h"
 #include "collection/condition.h"
 #include "command_line/command_line.h"
 #include "files/file_list.h"
@@ -139,6 +140,30 @@ TEST(Choices, ATerminalGetsProgressAndACount) {
     }
     EXPECT_EQ(lines, c.ends);
   }
+}
+
+// --revert puts back a block only where the file still holds what the run
+// wrote; one that already holds the old block is left, and any other block
+// is a change made since, never overwritten.
+TEST(Choices, RevertGivesBackOnlyWhatTheRunWrote) {
+  const SoundImage::Block before{0x01, 0x2C, 0x01, 0x00, 0x00, 0x00, 0x00};
+  const SoundImage::Block written{0x01, 0x07, 0x00, 0x00, 0x00, 0x55, 0xAA};
+  SoundImage::Block since = written;
+  since[0] = 0x03;  // TimerB switched on by a later run
+  const Change revert = RevertBlock{before, written};
+  const struct {
+    SoundImage::Block now, after;
+    bool changedSince;
+  } cases[] = {
+      {written, before, false},
+      {before, before, false},
+      {since, since, true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(changedBlock(revert, c.now), c.after);
+    EXPECT_EQ(changedSince(revert, c.now), c.changedSince);
+  }
+  EXPECT_EQ(changeReport(revert, written, before), "LimitTime 7 -> 300, save mark removed");
 }
 
 }  // namespace

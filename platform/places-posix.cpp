@@ -12,8 +12,8 @@
 #include "platform/places.h"
 
 bool userStateFolder(std::string& folder) {
-  // Relative paths in XDG variables are to be ignored, as the XDG Base
-  // Directory specification says.
+  // A relative XDG_STATE_HOME counts for none, as freedesktop.org's base
+  // folders rule: the state would land wherever the run was started.
   const char* state = std::getenv("XDG_STATE_HOME");
   if (state != nullptr && state[0] == '/') {
     folder = state;

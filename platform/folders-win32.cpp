@@ -12,8 +12,6 @@
 #include "platform/win32_common.h"
 #include "platform/wtf8.h"
 
-namespace {
-
 // The wide form of a WTF-8 path; false when it is not WTF-8, which no name
 // that Windows gave can be.
 bool widePath(const std::string& path, std::wstring& wide) {
@@ -22,6 +20,8 @@ bool widePath(const std::string& path, std::wstring& wide) {
   wide.assign(utf16.begin(), utf16.end());
   return true;
 }
+
+namespace {
 
 // What a found entry is. A junction, a folder's symbolic link and a mount
 // point are all reparse points on a folder: none is entered.

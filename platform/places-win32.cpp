@@ -12,13 +12,6 @@
 
 namespace {
 
-bool wide(const std::string& path, std::wstring& out) {
-  std::u16string utf16;
-  if (!fromWtf8(path, utf16)) return false;
-  out.assign(utf16.begin(), utf16.end());
-  return true;
-}
-
 std::string narrow(const std::wstring& text) {
   return toWtf8(std::u16string(text.begin(), text.end()));
 }
@@ -35,7 +28,7 @@ bool userStateFolder(std::string& folder) {
 
 std::string wholePath(const std::string& name) {
   std::wstring path;
-  if (!wide(name, path)) return name;
+  if (!widePath(name, path)) return name;
   std::wstring whole(MAX_PATH, L'\0');
   for (;;) {
     const DWORD n =
@@ -51,7 +44,7 @@ std::string wholePath(const std::string& name) {
 
 int makeFolder(const std::string& path) {
   std::wstring name;
-  if (!wide(path, name)) return ENOENT;
+  if (!widePath(path, name)) return ENOENT;
   if (CreateDirectoryW(name.c_str(), nullptr)) return 0;
   const DWORD code = GetLastError();
   const DWORD attributes = GetFileAttributesW(name.c_str());
@@ -64,7 +57,7 @@ int makeFolder(const std::string& path) {
 
 int removeFile(const std::string& path) {
   std::wstring name;
-  if (!wide(path, name)) return ENOENT;
+  if (!widePath(path, name)) return ENOENT;
   return DeleteFileW(name.c_str()) ? 0 : errnoOf(GetLastError());
 }
 
@@ -74,7 +67,7 @@ int syncFolderOf(const std::string& /*path*/) {
 
 int freeSpace(const std::string& path, std::uint64_t& bytes) {
   std::wstring folder;
-  if (!wide(folderOf(path), folder)) return ENOENT;
+  if (!widePath(folderOf(path), folder)) return ENOENT;
   ULARGE_INTEGER available{};
   if (!GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) {
     return errnoOf(GetLastError());

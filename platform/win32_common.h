@@ -9,6 +9,10 @@
 /// errno value that words it, or FileError::InUse for a sharing violation.
 int errnoOf(unsigned long code);
 
+/// Sets `wide` to the UTF-16 form of the WTF-8 `path`; false when it is no
+/// WTF-8, which no name Windows gave can be.
+bool widePath(const std::string& path, std::wstring& wide);
+
 /// The path the open `handle` (a HANDLE) reaches now, in the \\?\ form
 /// that takes any length, whatever name it was opened by; empty, with the
 /// last error set, when the system cannot say. On XP (finalPathsKnown()

@@ -146,24 +146,24 @@ TEST(Choices, ATerminalGetsProgressAndACount) {
 // wrote; one that already holds the old block is left, and any other block
 // is a change made since, never overwritten.
 TEST(Choices, RevertGivesBackOnlyWhatTheRunWrote) {
-  const SoundImage::Block before{0x01, 0x2C, 0x01, 0x00, 0x00, 0x00, 0x00};
-  const SoundImage::Block written{0x01, 0x07, 0x00, 0x00, 0x00, 0x55, 0xAA};
-  SoundImage::Block since = written;
+  const SoundImage::Block old{0x01, 0x2C, 0x01, 0x00, 0x00, 0x00, 0x00};
+  const SoundImage::Block wrote{0x01, 0x07, 0x00, 0x00, 0x00, 0x55, 0xAA};
+  SoundImage::Block since = wrote;
   since[0] = 0x03;  // TimerB switched on by a later run
-  const Change revert = RevertBlock{before, written};
+  const Change revert = RevertBlock{old, wrote};
   const struct {
     SoundImage::Block now, after;
     bool changedSince;
   } cases[] = {
-      {written, before, false},
-      {before, before, false},
+      {wrote, old, false},
+      {old, old, false},
       {since, since, true},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(changedBlock(revert, c.now), c.after);
     EXPECT_EQ(changedSince(revert, c.now), c.changedSince);
   }
-  EXPECT_EQ(changeReport(revert, written, before), "LimitTime 7 -> 300, save mark removed");
+  EXPECT_EQ(changeReport(revert, wrote, old), "LimitTime 7 -> 300, save mark removed");
 }
 
 }  // namespace
